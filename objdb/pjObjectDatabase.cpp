@@ -1,0 +1,62 @@
+#include "objdb/pjObjectDatabase.h"
+
+#include "objdb/pjFactoryHelper.h"
+#include "objdb/pjObjectDatabaseImpl.h"
+#include "objdb/pjObjectFactory.h"
+#include "objdb/pjTypeKey.h"
+
+#include <cstring>
+
+pjObjectDatabase::pjObjectDatabase() = default;
+
+pjObjectDatabase::~pjObjectDatabase() = default;
+
+const cmString& pjObjectDatabase::DefaultTypeKey()
+{
+    static const cmString key = pjTypeKey<pjObjectFactory>();
+    return key;
+}
+
+pjFactoryList& pjObjectDatabase::ListFor(LPCSTR szTypeKey)
+{
+    // Insert-if-missing: asking for a key makes it known.
+    if (szTypeKey == nullptr)
+        return m_factories[DefaultTypeKey()];
+    return m_factories[cmString(szTypeKey)];
+}
+
+pjFactoryPosition pjObjectDatabase::FactoriesBegin(LPCSTR szTypeKey) { return ListFor(szTypeKey).begin(); }
+
+pjFactoryPosition pjObjectDatabase::FactoriesEnd(LPCSTR szTypeKey) { return ListFor(szTypeKey).end(); }
+
+pjFactoryPosition pjObjectDatabase::FindFactory(LPCSTR szTypeKey, LPCSTR szName)
+{
+    pjFactoryList& list = ListFor(szTypeKey);
+    const char* wanted = (szName != nullptr) ? szName : "";
+    for (auto it = list.begin(); it != list.end(); ++it) {
+        if (std::strcmp((*it)->GetFactoryName().GetText(), wanted) == 0)
+            return it;
+    }
+    return list.end();
+}
+
+void pjObjectDatabase::AppendFactory(const cmString& typeKey, pjFactoryHelper* pFactory)
+{
+    m_factories[typeKey].push_back(pFactory);
+}
+
+pjObjectFactory* pjObjectDatabase::SharedFactory(pjFactoryHelper* pHelper)
+{
+    std::unique_ptr<pjObjectFactory>& pFactory = m_sharedFactories[pHelper];
+    if (!pFactory)
+        pFactory.reset(static_cast<pjObjectFactory*>(pHelper->CreateObject()));
+    return pFactory.get();
+}
+
+pjObjectDatabase* GetObjectDatabase()
+{
+    // Created on first use and never destroyed: factories and objects of
+    // static lifetime refer to it until the process ends.
+    static pjObjectDatabase* const s_pDatabase = new pjObjectDatabaseImpl;
+    return s_pDatabase;
+}

@@ -1,0 +1,21 @@
+# Installs the Debian packages given that are not installed yet.
+# Sourced by the README's commands; needs root (or sudo) only when something is missing.
+ensure_packages() {
+  local missing=() p
+  for p in "$@"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "Installing Debian packages: ${missing[*]}"
+  local sudo=""
+  if [ "$(id -u)" -ne 0 ]; then
+    command -v sudo >/dev/null 2>&1 || { echo "error: need root to install ${missing[*]}" >&2; return 1; }
+    sudo=sudo
+  fi
+  export DEBIAN_FRONTEND=noninteractive
+  $sudo apt-get update -qq || true
+  $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+# The packages the build and the tests use.
+NOTIFIER_BUILD_PACKAGES=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev)
