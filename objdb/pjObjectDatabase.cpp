@@ -40,6 +40,12 @@ pjFactoryPosition pjObjectDatabase::FindFactory(LPCSTR szTypeKey, LPCSTR szName)
     return list.end();
 }
 
+const pjFactoryList* pjObjectDatabase::PeekFactories(LPCSTR szTypeKey) const
+{
+    auto it = m_factories.find(szTypeKey == nullptr ? DefaultTypeKey() : cmString(szTypeKey));
+    return (it == m_factories.end()) ? nullptr : &it->second;
+}
+
 void pjObjectDatabase::AppendFactory(const cmString& typeKey, pjFactoryHelper* pFactory)
 {
     m_factories[typeKey].push_back(pFactory);

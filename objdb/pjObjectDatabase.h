@@ -36,6 +36,9 @@ public:
     // (case-sensitive), or the end position.
     virtual pjFactoryPosition FindFactory(LPCSTR szTypeKey, LPCSTR szName);
 
+    // The key's list without entering the key: null when the key is unknown.
+    const pjFactoryList* PeekFactories(LPCSTR szTypeKey) const;
+
     // Registration, used by pjFactoryHelper::RegisterFactory only.
     void AppendFactory(const cmString& typeKey, pjFactoryHelper* pFactory);
 

@@ -91,7 +91,7 @@ DWORD ChildProcess::Start(const std::vector<std::string>& argv, const Options& o
         posix_spawn_file_actions_addchdir_np(&actions, options.workingDirectory.c_str());
     if (!options.stdoutFile.empty())
         posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, options.stdoutFile.c_str(),
-                                         O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+                                         O_WRONLY | O_CREAT | O_TRUNC, 0600);
 
     pid_t pid = -1;
     const bool search = args[0].find('/') == std::string::npos;

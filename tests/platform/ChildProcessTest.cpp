@@ -1,0 +1,86 @@
+#include "platform/ChildProcess.h"
+#include "platform/TempDirectory.h"
+#include "platform/WinError.h"
+
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+
+namespace {
+
+std::string ReadAll(const std::string& path)
+{
+    std::ifstream in(path);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+}  // namespace
+
+TEST(ChildProcess, ReportsExitCodesAndSignals)
+{
+    platform::ChildProcess exits;
+    ASSERT_EQ(exits.Start({"sh", "-c", "exit 3"}), ERROR_SUCCESS);
+    int code = -1;
+    ASSERT_TRUE(exits.Wait(10000, code));
+    EXPECT_EQ(code, 3);
+
+    platform::ChildProcess killed;
+    ASSERT_EQ(killed.Start({"sleep", "30"}), ERROR_SUCCESS);
+    EXPECT_FALSE(killed.Wait(50, code)) << "still running";
+    killed.Kill();
+    ASSERT_TRUE(killed.Wait(10000, code));
+    EXPECT_EQ(code, 128 + 9);
+}
+
+TEST(ChildProcess, ArgumentsAreNeverSplitByAShell)
+{
+    platform::ScopedTempDirectory dir;
+    const std::string out = dir.Path() + "/out";
+    platform::ChildProcess::Options opt;
+    opt.stdoutFile = out;
+    platform::ChildProcess p;
+    ASSERT_EQ(p.Start({"printf", "[%s]", "two words; $HOME", "x"}, opt), ERROR_SUCCESS);
+    int code = -1;
+    ASSERT_TRUE(p.Wait(10000, code));
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(ReadAll(out), "[two words; $HOME][x]");
+}
+
+TEST(ChildProcess, RunsInTheGivenFolderWithTheGivenEnvironment)
+{
+    platform::ScopedTempDirectory dir;
+    const std::string work = dir.Path() + "/with blank";
+    std::filesystem::create_directory(work);
+    platform::ChildProcess::Options opt;
+    opt.workingDirectory = work;
+    opt.environment = {{"NOTIFIER_PROBE", "value 1"}};
+    opt.stdoutFile = dir.Path() + "/out";
+    platform::ChildProcess p;
+    ASSERT_EQ(p.Start({"sh", "-c", "pwd; echo \"$NOTIFIER_PROBE\""}, opt), ERROR_SUCCESS);
+    int code = -1;
+    ASSERT_TRUE(p.Wait(10000, code));
+    EXPECT_EQ(ReadAll(opt.stdoutFile), work + "\nvalue 1\n");
+}
+
+TEST(ChildProcess, AMissingProgramIsAnError)
+{
+    platform::ChildProcess p;
+    EXPECT_EQ(p.Start({"/nonexistent/program"}), ERROR_FILE_NOT_FOUND);
+    EXPECT_FALSE(p.IsStarted());
+}
+
+TEST(ChildProcess, ARunningChildIsKilledWithItsOwner)
+{
+    DWORD pid = 0;
+    {
+        platform::ChildProcess p;
+        ASSERT_EQ(p.Start({"sleep", "30"}), ERROR_SUCCESS);
+        pid = p.GetProcessId();
+        ASSERT_TRUE(std::filesystem::exists("/proc/" + std::to_string(pid)));
+    }
+    // Killed and reaped: no zombie is left behind either.
+    EXPECT_FALSE(std::filesystem::exists("/proc/" + std::to_string(pid)));
+}
