@@ -12,6 +12,12 @@ if(NOTIFIER_SANITIZE)
   add_link_options(${_san_flags})
 endif()
 
+# A libFuzzer build instruments every layer for coverage; the fuzz targets
+# themselves link the fuzzer's main.
+if(NOTIFIER_LIBFUZZER)
+  add_compile_options(-fsanitize=fuzzer-no-link)
+endif()
+
 find_package(Threads REQUIRED)
 
 # Every target sees the tree root, so includes read "platform/WinError.h".
