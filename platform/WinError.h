@@ -25,6 +25,7 @@ constexpr DWORD ERROR_INVALID_PARAMETER = 87;
 constexpr DWORD ERROR_BROKEN_PIPE = 109;
 constexpr DWORD ERROR_INSUFFICIENT_BUFFER = 122;
 constexpr DWORD ERROR_INVALID_NAME = 123;
+constexpr DWORD ERROR_MOD_NOT_FOUND = 126;
 constexpr DWORD ERROR_DIR_NOT_EMPTY = 145;
 constexpr DWORD ERROR_BAD_PATHNAME = 161;
 constexpr DWORD ERROR_ALREADY_EXISTS = 183;
@@ -32,6 +33,7 @@ constexpr DWORD ERROR_ENVVAR_NOT_FOUND = 203;
 constexpr DWORD ERROR_MORE_DATA = 234;
 constexpr DWORD ERROR_NO_MORE_ITEMS = 259;
 constexpr DWORD ERROR_NOT_OWNER = 288;
+constexpr DWORD ERROR_MR_MID_NOT_FOUND = 317;
 constexpr DWORD ERROR_TIMEOUT = 1460;
 constexpr DWORD ERROR_RESOURCE_DATA_NOT_FOUND = 1812;
 constexpr DWORD ERROR_RESOURCE_TYPE_NOT_FOUND = 1813;
@@ -43,6 +45,7 @@ constexpr DWORD ERROR_CANTOPEN = 1011;
 constexpr DWORD ERROR_CANTREAD = 1012;
 constexpr DWORD ERROR_CANTWRITE = 1013;
 constexpr DWORD ERROR_KEY_DELETED = 1018;
+constexpr DWORD ERROR_NO_UNICODE_TRANSLATION = 1113;
 
 // HRESULT codes. The literals are written as unsigned and narrowed, as the
 // Windows headers do, so that comparisons with stored 32-bit codes hold.
