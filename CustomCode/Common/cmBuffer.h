@@ -2,6 +2,7 @@
 // registry data, descriptions, conversions). Copies never share data.
 #pragma once
 
+#include "platform/Resources.h"
 #include "platform/WinError.h"
 #include "platform/WinTypes.h"
 
@@ -21,6 +22,9 @@ public:
     // then the rest. E_INVALIDARG when nOffset is negative or past the size.
     HRESULT Insert(const cmBuffer& other, LONG nOffset);
     HRESULT Append(const cmBuffer& other) { return Insert(other, static_cast<LONG>(m_cb)); }
+    // Copies the resource's bytes (FindResourceExA, LoadResource,
+    // LockResource, SizeofResource); E_ACCESSDENIED when any step finds nothing.
+    HRESULT ReadResource(LPCSTR szType, LPCSTR szName, HMODULE hModule, WORD wLanguage);
     // Sets every byte to b.
     void Fill(BYTE b);
     // Gives up the data.
