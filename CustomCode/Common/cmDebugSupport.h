@@ -8,9 +8,26 @@
 // callers do not change then.
 #pragma once
 
+#include "CustomCode/Common/cmLog.h"
 #include "platform/WinTypes.h"
 
+#include <cstdarg>
 #include <cstdint>
+#include <cstdio>
+
+// Level bits of a subsystem's flags word.
+constexpr DWORD CM_DEBUG_INFO = 0x1;
+constexpr DWORD CM_DEBUG_WARNING = 0x2;
+constexpr DWORD CM_DEBUG_DETAIL = 0x4;
+
+// The flags word of log subsystem id N. It reads 0 (everything off) until
+// the logging support fills it at start-up; tests may set it directly.
+template <DWORD N>
+DWORD& cmDebugFlags()
+{
+    static DWORD flags = 0;
+    return flags;
+}
 
 // Per-routine (or per-subsystem) timing totals; 64 bytes in the shared debug block.
 struct cmDebugStatistics {
@@ -44,6 +61,21 @@ public:
 
     LPCSTR GetRoutineName() const { return m_szRoutine; }
 
+    // Whether any of the level bits is set for this subsystem.
+    bool IsOn(DWORD bits) const { return (cmDebugFlags<N>() & bits) != 0; }
+
+    // Message call: writes "<routine>: <text>". The caller tests the level bit
+    // first (CM_TRACE_PRINT does both).
+    void Print(LPCSTR szFormat, ...) const __attribute__((format(printf, 2, 3)))
+    {
+        char text[1024];
+        va_list args;
+        va_start(args, szFormat);
+        std::vsnprintf(text, sizeof text, szFormat, args);
+        va_end(args);
+        cmLogPrint("%s: %s", m_szRoutine, text);
+    }
+
     // Reports a traced operation's result and hands it back unchanged.
     template <class T>
     T LogReturn(LPCSTR /*szExpression*/, T value) const
@@ -68,3 +100,10 @@ public:
     cmDebugFunction<id> cmTraceGuard_((name), &cmTraceStats_)
 
 #define CM_TRACE_RETURN(expr) return cmTraceGuard_.LogReturn(#expr, (expr))
+
+// A message of the current trace guard at the given level bits.
+#define CM_TRACE_PRINT(bits, ...)               \
+    do {                                        \
+        if (cmTraceGuard_.IsOn(bits))           \
+            cmTraceGuard_.Print(__VA_ARGS__);   \
+    } while (0)
