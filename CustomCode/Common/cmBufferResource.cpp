@@ -1,6 +1,20 @@
 // cmBuffer::ReadResource: a resource's bytes into the buffer.
 #include "CustomCode/Common/cmBuffer.h"
 #include "CustomCode/Common/cmDebugSupport.h"
+#include "CustomCode/Common/cmString.h"
+
+namespace {
+
+// The code's system text without its line break.
+cmString ErrorText(HRESULT hr)
+{
+    cmString text;
+    text.FormatSystemMessage(static_cast<DWORD>(hr));
+    text.TrimRight();
+    return text;
+}
+
+}  // namespace
 
 HRESULT cmBuffer::ReadResource(LPCSTR szType, LPCSTR szName, HMODULE hModule, WORD wLanguage)
 {
@@ -13,5 +27,8 @@ HRESULT cmBuffer::ReadResource(LPCSTR szType, LPCSTR szName, HMODULE hModule, WO
                 hr = Set(SizeofResource(hModule, hRes), p);
         }
     }
+    if (FAILED(hr))
+        CM_TRACE_PRINT(CM_DEBUG_INFO, "_com_error Code: 0x%x Text: %s", static_cast<unsigned>(hr),
+                       ErrorText(hr).GetText());
     CM_TRACE_RETURN(hr);
 }

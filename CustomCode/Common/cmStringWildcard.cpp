@@ -12,6 +12,7 @@ bool cmString::CompareWildcard(LPCSTR szMask, LPCSTR szText)
     CM_TRACE_FUNCTION(0x10, "cmString::CompareWildcard");
     const char* mask = szMask != nullptr ? szMask : "";
     const char* text = szText != nullptr ? szText : "";
+    CM_TRACE_PRINT(CM_DEBUG_INFO, "Mask: %s, UserString: %s", mask, text);
     std::size_t m = 0, t = 0;
     bool result = true;
     bool decided = false;

@@ -427,6 +427,8 @@ bool ReadManifest(const std::string& path, std::vector<Resource>& resources, std
             return false;
         }
         r.language = static_cast<std::uint16_t>(lang);
+        if (rest.size() >= 2 && rest.front() == '"' && rest.back() == '"')
+            rest = rest.substr(1, rest.size() - 2);
         const std::string file = (base / rest).lexically_normal().string();
         std::string bytes;
         if (!ReadFile(file, bytes)) {

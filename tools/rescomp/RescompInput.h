@@ -11,7 +11,7 @@
 // texts are not empty (an empty entry cannot be told from a missing one).
 //
 // The manifest lists one binary resource per line, paths relative to the
-// manifest's folder:
+// manifest's folder (the rest of the line; double quotes around it are dropped):
 //     file   TYPE NAME LANGUAGE PATH   the file's bytes as they are
 //     bitmap NAME LANGUAGE PATH        a .bmp without its 14-byte file header
 // TYPE is a number, an RT_ name (RT_BITMAP, RT_RCDATA ...) or a name of our
