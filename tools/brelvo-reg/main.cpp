@@ -42,7 +42,7 @@ std::string SwitchName(const std::string& arg)
 
 int Usage(const std::string& problem)
 {
-    std::cerr << "brelvo-reg: " << problem << "\n" << kUsage;
+    std::cerr << "brelvo-reg: " << problem << " (brelvo-reg /? shows the usage)\n";
     return kExitUsage;
 }
 
