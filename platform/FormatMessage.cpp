@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -21,7 +22,7 @@ enum class ArgKind { Unused, Int32, Int64, Pointer };
 
 // One printf conversion of an insert.
 struct Conversion {
-    std::string flags;
+    char flags[8] = {};  // each of "-+ #0" at most once
     int width = -1;
     int precision = -1;
     char type = 's';       // d i u x X o c s p
@@ -39,18 +40,23 @@ struct Conversion {
     }
 };
 
+// Literal output (a view into the message or a fixed text) or an insert.
 struct Token {
     bool isInsert = false;
-    std::string text;  // literal output, or an insert's source text
+    std::string_view text;  // the literal, or an insert's source text
     int insert = 0;
     Conversion conv;
 };
 
-bool ParseConversion(const std::string& s, Conversion& c)
+bool ParseConversion(std::string_view s, Conversion& c)
 {
     std::size_t i = 0;
-    while (i < s.size() && std::strchr("-+ #0", s[i]) != nullptr)
-        c.flags.push_back(s[i++]);
+    std::size_t nflags = 0;
+    while (i < s.size() && (s[i] == '-' || s[i] == '+' || s[i] == ' ' || s[i] == '#' || s[i] == '0')) {
+        if (std::memchr(c.flags, s[i], nflags) == nullptr)
+            c.flags[nflags++] = s[i];
+        ++i;
+    }
     auto number = [&](int& out) -> bool {
         std::size_t start = i;
         int v = 0;
@@ -71,13 +77,14 @@ bool ParseConversion(const std::string& s, Conversion& c)
     }
     // Size prefix.
     char size = 0;  // 'h', 'l', 'L' (64 bits), 'w'
-    if (s.compare(i, 3, "I64") == 0) {
+    const std::string_view rest = s.substr(i);
+    if (rest.substr(0, 3) == "I64") {
         size = 'L';
         i += 3;
-    } else if (s.compare(i, 3, "I32") == 0) {
+    } else if (rest.substr(0, 3) == "I32") {
         size = 'l';
         i += 3;
-    } else if (s.compare(i, 2, "ll") == 0) {
+    } else if (rest.substr(0, 2) == "ll") {
         size = 'L';
         i += 2;
     } else if (i < s.size() && s[i] == 'I') {
@@ -120,12 +127,12 @@ bool ParseConversion(const std::string& s, Conversion& c)
 }
 
 // Splits a message into literal text and inserts. False for a malformed insert.
-bool Tokenize(const std::string& msg, bool ignoreInserts, bool noLineBreaks, std::vector<Token>& tokens)
+bool Tokenize(std::string_view msg, bool ignoreInserts, bool noLineBreaks, std::vector<Token>& tokens)
 {
-    auto literal = [&](const std::string& t) {
-        if (tokens.empty() || tokens.back().isInsert)
-            tokens.emplace_back();
-        tokens.back().text += t;
+    auto literal = [&](std::string_view t) {
+        Token tok;
+        tok.text = t;
+        tokens.push_back(tok);
     };
     std::size_t i = 0;
     const std::size_t n = msg.size();
@@ -133,8 +140,8 @@ bool Tokenize(const std::string& msg, bool ignoreInserts, bool noLineBreaks, std
         const char ch = msg[i];
         if (ch == '\r' || ch == '\n') {
             // A line break of the text itself.
-            std::size_t len = (ch == '\r' && i + 1 < n && msg[i + 1] == '\n') ? 2 : 1;
-            literal(noLineBreaks ? std::string(" ") : msg.substr(i, len));
+            const std::size_t len = (ch == '\r' && i + 1 < n && msg[i + 1] == '\n') ? 2 : 1;
+            literal(noLineBreaks ? std::string_view(" ") : msg.substr(i, len));
             i += len;
             continue;
         }
@@ -147,7 +154,7 @@ bool Tokenize(const std::string& msg, bool ignoreInserts, bool noLineBreaks, std
             continue;
         }
         if (i + 1 >= n) {  // a percent sign at the very end stands for itself
-            literal("%");
+            literal(msg.substr(i, 1));
             break;
         }
         const char e = msg[i + 1];
@@ -160,97 +167,104 @@ bool Tokenize(const std::string& msg, bool ignoreInserts, bool noLineBreaks, std
             if (i < n && msg[i] >= '0' && msg[i] <= '9')
                 num = num * 10 + (msg[i++] - '0');
             Token t;
-            t.isInsert = true;
+            t.isInsert = !ignoreInserts;
             t.insert = num;
             if (i < n && msg[i] == '!') {
                 const std::size_t close = msg.find('!', i + 1);
-                if (close == std::string::npos)
+                if (close == std::string_view::npos)
                     return false;
                 if (!ParseConversion(msg.substr(i + 1, close - i - 1), t.conv))
                     return false;
                 i = close + 1;
             }
-            if (ignoreInserts) {
-                literal(msg.substr(start, i - start));
-            } else {
-                t.text = msg.substr(start, i - start);
-                tokens.push_back(std::move(t));
-            }
+            t.text = msg.substr(start, i - start);
+            tokens.push_back(t);
             continue;
         }
         switch (e) {
         case 'n': literal("\r\n"); break;
         case 'r': literal("\r"); break;
         case 't': literal("\t"); break;
-        default: literal(std::string(1, e)); break;
+        default: literal(msg.substr(i + 1, 1)); break;
         }
         i += 2;
     }
     return true;
 }
 
-// The formats are built from validated conversions only.
-std::string Printf(const char* spec, ...)
+// Appends the printf output of a conversion built from validated parts.
+void AppendPrintf(std::string& out, const char* spec, ...)
 {
-    // Width and precision are bounded, so the fixed buffer always suffices;
-    // the string form keeps that true should the bounds change.
-    char buf[2 * kMaxWidth + 64];
+    char buf[128];
     va_list ap;
     va_start(ap, spec);
-    int len = std::vsnprintf(buf, sizeof buf, spec, ap);
+    const int len = std::vsnprintf(buf, sizeof buf, spec, ap);
     va_end(ap);
     if (len < 0)
-        return std::string();
-    if (static_cast<std::size_t>(len) < sizeof buf)
-        return std::string(buf, static_cast<std::size_t>(len));
-    std::string big(static_cast<std::size_t>(len) + 1, '\0');
+        return;
+    if (static_cast<std::size_t>(len) < sizeof buf) {
+        out.append(buf, static_cast<std::size_t>(len));
+        return;
+    }
+    // Wide fields: format again straight into the output.
+    const std::size_t at = out.size();
+    out.resize(at + static_cast<std::size_t>(len) + 1);
     va_start(ap, spec);
-    std::vsnprintf(big.data(), big.size(), spec, ap);
+    std::vsnprintf(out.data() + at, static_cast<std::size_t>(len) + 1, spec, ap);
     va_end(ap);
-    big.resize(static_cast<std::size_t>(len));
-    return big;
+    out.resize(at + static_cast<std::size_t>(len));
 }
 
-// Flags that printf defines for a conversion; the others are dropped.
-std::string FlagsFor(const Conversion& c)
+// "%[flags][width][.precision]" followed by tail, with only the flags that
+// printf defines for the conversion.
+void BuildSpec(char* spec, const Conversion& c, bool withPrecision, const char* tail)
 {
-    std::string allowed;
+    const char* allowed;
     switch (c.type) {
     case 'd': case 'i': allowed = "-+ 0"; break;
     case 'u': allowed = "-0"; break;
     case 'x': case 'X': case 'o': allowed = "-#0"; break;
     default: allowed = "-"; break;  // texts
     }
-    std::string out;
-    for (char f : c.flags)
-        if (allowed.find(f) != std::string::npos && out.find(f) == std::string::npos)
-            out.push_back(f);
-    return out;
-}
-
-std::string WidthSpec(const Conversion& c, bool withPrecision)
-{
-    std::string s = "%" + FlagsFor(c);
+    char* p = spec;
+    *p++ = '%';
+    for (const char* f = c.flags; *f != '\0'; ++f)
+        if (std::strchr(allowed, *f) != nullptr)
+            *p++ = *f;
     if (c.width >= 0)
-        s += std::to_string(c.width);
+        p += std::snprintf(p, 8, "%d", c.width);
     if (withPrecision && c.precision >= 0)
-        s += "." + std::to_string(c.precision);
-    return s;
+        p += std::snprintf(p, 8, ".%d", c.precision);
+    std::strcpy(p, tail);
 }
 
-std::string FormatInsert(const Conversion& c, std::uint64_t v)
+void AppendInsert(std::string& out, const Conversion& c, std::uint64_t v)
 {
+    char spec[40];
     switch (c.type) {
-    case 'd': case 'i':
-        if (c.size64)
-            return Printf((WidthSpec(c, true) + "lld").c_str(), static_cast<long long>(v));
-        return Printf((WidthSpec(c, true) + (c.sizeShort ? "h" : "") + c.type).c_str(),
-                      static_cast<int>(static_cast<std::int32_t>(static_cast<std::uint32_t>(v))));
-    case 'u': case 'x': case 'X': case 'o':
-        if (c.size64)
-            return Printf((WidthSpec(c, true) + "ll" + c.type).c_str(), static_cast<unsigned long long>(v));
-        return Printf((WidthSpec(c, true) + (c.sizeShort ? "h" : "") + c.type).c_str(),
-                      static_cast<unsigned int>(static_cast<std::uint32_t>(v)));
+    case 'd': case 'i': case 'u': case 'x': case 'X': case 'o': {
+        char tail[4];
+        int k = 0;
+        if (c.size64) {
+            tail[k++] = 'l';
+            tail[k++] = 'l';
+        } else if (c.sizeShort) {
+            tail[k++] = 'h';
+        }
+        tail[k++] = c.type;
+        tail[k] = '\0';
+        BuildSpec(spec, c, true, tail);
+        const bool isSigned = c.type == 'd' || c.type == 'i';
+        if (c.size64 && isSigned)
+            AppendPrintf(out, spec, static_cast<long long>(v));
+        else if (c.size64)
+            AppendPrintf(out, spec, static_cast<unsigned long long>(v));
+        else if (isSigned)
+            AppendPrintf(out, spec, static_cast<int>(static_cast<std::int32_t>(static_cast<std::uint32_t>(v))));
+        else
+            AppendPrintf(out, spec, static_cast<unsigned int>(static_cast<std::uint32_t>(v)));
+        return;
+    }
     case 'c': {
         std::string ch;
         if (c.wide) {
@@ -259,25 +273,38 @@ std::string FormatInsert(const Conversion& c, std::uint64_t v)
         } else {
             ch.assign(1, static_cast<char>(v));
         }
-        return Printf((WidthSpec(c, false) + "s").c_str(), ch.c_str());
+        BuildSpec(spec, c, false, "s");
+        AppendPrintf(out, spec, ch.c_str());
+        return;
     }
     case 'p': {
-        const std::string hex = Printf("%0*llX", static_cast<int>(2 * sizeof(void*)), static_cast<unsigned long long>(v));
-        return Printf((WidthSpec(c, false) + "s").c_str(), hex.c_str());
+        char hex[24];
+        std::snprintf(hex, sizeof hex, "%0*llX", static_cast<int>(2 * sizeof(void*)), static_cast<unsigned long long>(v));
+        BuildSpec(spec, c, false, "s");
+        AppendPrintf(out, spec, hex);
+        return;
     }
     default: {  // 's'
         const void* p = reinterpret_cast<const void*>(static_cast<std::uintptr_t>(v));
-        if (p == nullptr)
-            return Printf((WidthSpec(c, true) + "s").c_str(), "(null)");
-        if (!c.wide)
-            return Printf((WidthSpec(c, true) + "s").c_str(), static_cast<const char*>(p));
+        if (p == nullptr || !c.wide) {
+            const char* text = p == nullptr ? "(null)" : static_cast<const char*>(p);
+            if (c.flags[0] == '\0' && c.width < 0 && c.precision < 0) {
+                out.append(text);  // the common plain insert
+                return;
+            }
+            BuildSpec(spec, c, true, "s");
+            AppendPrintf(out, spec, text);
+            return;
+        }
         // Wide text: the precision counts UTF-16 units.
         const char16_t* w = static_cast<const char16_t*>(p);
         std::size_t len = 0;
         while (w[len] != 0 && (c.precision < 0 || len < static_cast<std::size_t>(c.precision)))
             ++len;
         const std::string narrow = platform::Utf16ToUtf8(w, len);
-        return Printf((WidthSpec(c, false) + "s").c_str(), narrow.c_str());
+        BuildSpec(spec, c, false, "s");
+        AppendPrintf(out, spec, narrow.c_str());
+        return;
     }
     }
 }
@@ -322,8 +349,8 @@ bool IsEnglishOrDefault(DWORD lang)
 }
 
 // The message text for the flags, or false with the Win32 error.
-bool GetMessageText(DWORD dwFlags, LPCVOID lpSource, DWORD dwMessageId, DWORD dwLanguageId, std::string& msg,
-                    DWORD& error)
+bool GetMessageText(DWORD dwFlags, LPCVOID lpSource, DWORD dwMessageId, DWORD dwLanguageId, std::string& storage,
+                    std::string_view& msg, DWORD& error)
 {
     if ((dwFlags & FORMAT_MESSAGE_FROM_STRING) != 0) {
         if ((dwFlags & (FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_FROM_SYSTEM)) != 0 || lpSource == nullptr) {
@@ -342,7 +369,8 @@ bool GetMessageText(DWORD dwFlags, LPCVOID lpSource, DWORD dwMessageId, DWORD dw
         HMODULE hModule = static_cast<HMODULE>(const_cast<void*>(lpSource));
         std::u16string wide;
         if (platform::LoadStringTableEntry(hModule, dwMessageId, static_cast<WORD>(dwLanguageId), wide)) {
-            msg = platform::Utf16ToUtf8(wide.data(), wide.size());
+            storage = platform::Utf16ToUtf8(wide.data(), wide.size());
+            msg = storage;
             return true;
         }
         const DWORD e = GetLastError();
@@ -376,15 +404,17 @@ DWORD Format(DWORD dwFlags, LPCVOID lpSource, DWORD dwMessageId, DWORD dwLanguag
         return 0;
     }
     lpBuffer[0] = '\0';
-    std::string msg;
+    std::string storage;
+    std::string_view msg;
     DWORD error = ERROR_SUCCESS;
-    if (!GetMessageText(dwFlags, lpSource, dwMessageId, dwLanguageId, msg, error)) {
+    if (!GetMessageText(dwFlags, lpSource, dwMessageId, dwLanguageId, storage, msg, error)) {
         SetLastError(error);
         return 0;
     }
     const DWORD width = dwFlags & FORMAT_MESSAGE_MAX_WIDTH_MASK;
     const bool ignoreInserts = (dwFlags & FORMAT_MESSAGE_IGNORE_INSERTS) != 0;
     std::vector<Token> tokens;
+    tokens.reserve(16);
     if (!Tokenize(msg, ignoreInserts, width != 0, tokens)) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
@@ -433,8 +463,13 @@ DWORD Format(DWORD dwFlags, LPCVOID lpSource, DWORD dwMessageId, DWORD dwLanguag
     }
 
     std::string out;
-    for (const Token& t : tokens)
-        out += t.isInsert ? FormatInsert(t.conv, values[t.insert]) : t.text;
+    out.reserve(msg.size() + 64);
+    for (const Token& t : tokens) {
+        if (t.isInsert)
+            AppendInsert(out, t.conv, values[t.insert]);
+        else
+            out.append(t.text);
+    }
     if (width != 0 && width != FORMAT_MESSAGE_MAX_WIDTH_MASK)
         out = Wrap(out, width);
 
