@@ -1,13 +1,9 @@
 #include "app/CArbiter.h"
 
-#include "CustomCode/Common/cmDebugSupport.h"
+#include "CustomCode/Common/cmDebugSubsystems.h"
 #include "objdb/pjFactoryHelper.h"
 #include "objdb/pjObjectDatabase.h"
 #include "objdb/pjTypeKey.h"
-
-namespace {
-cmDebugSupportEx<0x100> s_dbgArbiter("NOTIFIER_ARBITER");
-}
 
 HRESULT CArbiter::FindAndProcessTask()
 {

@@ -1,7 +1,16 @@
 #include "CustomCode/Common/cmLog.h"
 
+#include "CustomCode/Common/cmChecks.h"
+#include "platform/DebugOutput.h"
+#include "platform/FileApi.h"
+#include "platform/LogFile.h"
+
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
+#include <cstring>
+#include <mutex>
+#include <string>
 #include <vector>
 
 namespace {
@@ -9,19 +18,67 @@ namespace {
 // The process's sink list; changed only while one thread runs (start-up, exit).
 std::vector<cmLogOutput*>& Sinks()
 {
-    static std::vector<cmLogOutput*>* sinks = new std::vector<cmLogOutput*>;
+    static std::vector<cmLogOutput*>* sinks = new std::vector<cmLogOutput*>;  // lives until exit
     return *sinks;
+}
+
+// The memory ring. The counter's increment is atomic; the lock keeps two
+// writers that reach the same slot after a wrap from replacing its text at
+// the same moment.
+struct MemoryStore {
+    std::mutex lock;
+    std::atomic<LONG> counter{-1};
+    std::string slots[cmLogToInMemoryStore::kSlots];
+};
+
+MemoryStore& Store()
+{
+    static MemoryStore* store = new MemoryStore;  // lives until exit
+    return *store;
 }
 
 constexpr int kLineBuffer = 1024;
 
 }  // namespace
 
+void cmLogOutputDebugString::Write(LPCSTR szLine) { OutputDebugStringA(szLine); }
+
+cmLogOutputLogFile::cmLogOutputLogFile(LPCSTR szPath)
+    : m_szPath((szPath != nullptr && *szPath != '\0') ? cmString(szPath)
+                                                       : cmString(platform::DefaultLogFilePath().c_str()))
+{
+}
+
+void cmLogOutputLogFile::Write(LPCSTR szLine)
+{
+    if (szLine != nullptr)
+        platform::AppendToLogFile(m_szPath.GetText(), szLine, std::strlen(szLine));
+}
+
+void cmLogToInMemoryStore::Write(LPCSTR szLine)
+{
+    MemoryStore& s = Store();
+    const LONG slot = (s.counter.fetch_add(1) + 1) % kSlots;
+    s.counter.store(slot, std::memory_order_relaxed);
+    std::lock_guard<std::mutex> g(s.lock);
+    s.slots[slot] = (szLine != nullptr) ? szLine : "";
+}
+
+cmString cmLogToInMemoryStore::GetStoredLine(int nSlot)
+{
+    if (nSlot < 0 || nSlot >= kSlots)
+        return cmString();
+    MemoryStore& s = Store();
+    std::lock_guard<std::mutex> g(s.lock);
+    return cmString(s.slots[nSlot].c_str(), static_cast<DWORD>(s.slots[nSlot].size()));
+}
+
 void cmLogPrintV(LPCSTR szFormat, va_list args, bool bNewline)
 {
     std::vector<cmLogOutput*>& sinks = Sinks();
-    if (sinks.empty())
+    if (sinks.empty() || szFormat == nullptr)
         return;
+    // The text is bounded so that it and its newline fit the buffer.
     char line[kLineBuffer + 1];
     int n = std::vsnprintf(line, kLineBuffer, szFormat, args);
     if (n < 0)
@@ -53,17 +110,22 @@ void cmLogPrintNoNewline(LPCSTR szFormat, ...)
 
 void AddLogOutput(cmLogOutput* pOutput)
 {
-    if (pOutput != nullptr)
-        Sinks().push_back(pOutput);
+    if (pOutput == nullptr) {
+        Sinks().push_back(new cmLogOutputDebugString);
+        Sinks().push_back(new cmLogOutputLogFile);
+        return;
+    }
+    Sinks().push_back(pOutput);
 }
 
 void RemoveLogOutput(cmLogOutput* pOutput)
 {
     std::vector<cmLogOutput*>& sinks = Sinks();
     if (pOutput == nullptr) {
-        for (cmLogOutput* s : sinks)
+        std::vector<cmLogOutput*> doomed;
+        doomed.swap(sinks);
+        for (cmLogOutput* s : doomed)
             delete s;
-        sinks.clear();
         return;
     }
     auto it = std::find(sinks.begin(), sinks.end(), pOutput);
@@ -71,4 +133,41 @@ void RemoveLogOutput(cmLogOutput* pOutput)
         sinks.erase(it);
         delete pOutput;
     }
+}
+
+DWORD cmLogGetOutputCount() { return static_cast<DWORD>(Sinks().size()); }
+
+cmLogOutput* cmLogGetOutput(DWORD dwIndex) { return (dwIndex < Sinks().size()) ? Sinks()[dwIndex] : nullptr; }
+
+HRESULT DumpLogStore(LPCSTR szFilePath)
+{
+    std::string text;
+    for (int i = 0; i < cmLogToInMemoryStore::kSlots; ++i) {
+        const cmString line = cmLogToInMemoryStore::GetStoredLine(i);
+        text.append(line.GetText(), line.GetLengthInTchars());
+    }
+    HANDLE hFile = CreateFileA(szFilePath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (INVALID_HANDLE_VALUE == hFile)
+        return CM_LOG_FAILED_CALL(INVALID_HANDLE_VALUE == hFile);
+    DWORD dwWritten = 0;
+    const BOOL bWritten = WriteFile(hFile, text.data(), static_cast<DWORD>(text.size()), &dwWritten, nullptr);
+    HRESULT hr = S_OK;
+    if (!bWritten)
+        hr = CM_LOG_FAILED_CALL(!bWritten);
+    CloseHandle(hFile);
+    return hr;
+}
+
+void cmLogRegisterSinks(DWORD dwFlags, LPCSTR szLogFile)
+{
+    // Each kind once per process, registered by the first subsystem that asks.
+    static DWORD s_seen = 0;
+    const DWORD fresh = dwFlags & ~s_seen;
+    s_seen |= dwFlags;
+    if (fresh & 0x10000000u)
+        AddLogOutput(new cmLogOutputDebugString);
+    if (fresh & 0x40000000u)
+        AddLogOutput(new cmLogToInMemoryStore);
+    if (fresh & 0x20000000u)
+        AddLogOutput(new cmLogOutputLogFile(szLogFile));
 }

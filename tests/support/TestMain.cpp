@@ -11,12 +11,16 @@
 
 namespace {
 
-class IsolatedEnvironment : public ::testing::Environment {
+// The private folders are made before any other static object of the program
+// is constructed: the log subsystems read their switches from the store
+// during static initialisation, and that must already be the private store.
+class IsolatedRoot {
 public:
-    void SetUp() override
+    IsolatedRoot()
     {
         m_root = std::make_unique<platform::ScopedTempDirectory>("notifier-test");
-        ASSERT_FALSE(m_root->Path().empty()) << "cannot make a temporary folder";
+        if (m_root->Path().empty())
+            return;
         const std::string& r = m_root->Path();
         for (const char* d : {"home", "state", "config", "data", "cache", "runtime", "tmp"})
             std::filesystem::create_directories(r + "/" + d);
@@ -34,10 +38,39 @@ public:
         SetEnvironmentVariableA("TMPDIR", (r + "/tmp").c_str());
     }
 
-    void TearDown() override { m_root.reset(); }
+    const std::string& Path() const { return m_root->Path(); }
 
 private:
     std::unique_ptr<platform::ScopedTempDirectory> m_root;
+};
+
+__attribute__((init_priority(101))) IsolatedRoot g_root;
+
+class IsolatedEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override { ASSERT_FALSE(g_root.Path().empty()) << "cannot make a temporary folder"; }
+};
+
+// ctest runs each test in a process of its own; when a test program runs all
+// its tests in one process, each test still starts on a store, runtime
+// folder, log and dump file of its own.
+class FreshStorePerTest : public ::testing::EmptyTestEventListener {
+public:
+    void OnTestStart(const ::testing::TestInfo&) override
+    {
+        if (g_root.Path().empty())
+            return;
+        const std::string dir = g_root.Path() + "/test-" + std::to_string(++m_count);
+        std::filesystem::create_directories(dir);
+        SetEnvironmentVariableA("BRELVO_REGISTRY", (dir + "/registry.sqlite").c_str());
+        SetEnvironmentVariableA("BRELVO_RUNTIME_DIR", (dir + "/runtime").c_str());
+        SetEnvironmentVariableA("BRELVO_LOG_FILE", (dir + "/logfile").c_str());
+        SetEnvironmentVariableA("BRELVO_DUMP_FILE", (dir + "/Glimmary.dmp").c_str());
+        SetEnvironmentVariableA("BRELVO_REGISTRY_READONLY", nullptr);
+    }
+
+private:
+    int m_count = 0;
 };
 
 }  // namespace
@@ -46,5 +79,6 @@ int main(int argc, char** argv)
 {
     ::testing::InitGoogleTest(&argc, argv);
     ::testing::AddGlobalTestEnvironment(new IsolatedEnvironment);
+    ::testing::UnitTest::GetInstance()->listeners().Append(new FreshStorePerTest);
     return RUN_ALL_TESTS();
 }
