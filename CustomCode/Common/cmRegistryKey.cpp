@@ -45,6 +45,19 @@ cmRegistryKey& cmRegistryKey::operator=(const cmRegistryKey& other)
     return *this;
 }
 
+cmRegistryKey::cmRegistryKey(cmRegistryKey&& other) noexcept
+    : m_hKey(other.m_hKey), m_lStatus(other.m_lStatus), m_samAccess(other.m_samAccess)
+{
+    other.m_hKey = nullptr;
+    other.m_samAccess = KEY_READ;
+}
+
+cmRegistryKey& cmRegistryKey::operator=(cmRegistryKey&& other) noexcept
+{
+    TakeFrom(other);
+    return *this;
+}
+
 cmRegistryKey::~cmRegistryKey() { Close(); }
 
 void cmRegistryKey::Open(HKEY hParent, LPCSTR szPath, cmRegistryCreate eCreate)

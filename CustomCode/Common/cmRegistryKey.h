@@ -32,6 +32,10 @@ public:
     // Reopens the other key with its access mask.
     cmRegistryKey(const cmRegistryKey& other);
     cmRegistryKey& operator=(const cmRegistryKey& other);
+    // Takes the other's handle, status and mask; the other is left empty.
+    // (Returning a key from a function thus keeps its status.)
+    cmRegistryKey(cmRegistryKey&& other) noexcept;
+    cmRegistryKey& operator=(cmRegistryKey&& other) noexcept;
     ~cmRegistryKey();
 
     // Opens szPath below hParent with KEY_READ; an empty path reopens the
