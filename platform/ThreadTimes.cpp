@@ -3,6 +3,7 @@
 #include "platform/KernelObject.h"
 #include "platform/LastError.h"
 #include "platform/ProcessIds.h"
+#include "platform/ThreadHandle.h"
 #include "platform/WinError.h"
 
 #include <cerrno>
@@ -16,14 +17,8 @@
 
 namespace {
 
-class ThreadObject : public platform::KernelObject {
-public:
-    explicit ThreadObject(DWORD tid) : m_tid(tid) {}
-    DWORD Tid() const { return m_tid; }
-
-private:
-    DWORD m_tid;
-};
+// Thread handles are shared with the thread calls (QueueUserAPC, DuplicateHandle).
+using ThreadObject = platform::ThreadHandleObject;
 
 // 100-ns units between 1601-01-01 and 1970-01-01.
 constexpr ULONGLONG kEpochDifference = 116444736000000000ull;
