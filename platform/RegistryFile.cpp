@@ -426,7 +426,14 @@ void AppendHex(std::string& out, std::string_view prefix, const std::vector<BYTE
 
 void AppendValue(std::string& out, const RegFileValue& v)
 {
-    std::string lhs = v.name.empty() ? std::string("@=") : "\"" + Escaped(v.name) + "\"=";
+    std::string lhs;
+    if (v.name.empty()) {
+        lhs = "@=";
+    } else {
+        lhs = "\"";
+        lhs += Escaped(v.name);
+        lhs += "\"=";
+    }
     if (v.remove) {
         out += lhs + "-";
         out += kCrLf;
