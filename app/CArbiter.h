@@ -2,7 +2,7 @@
 // orders them by priority and lets every due task act, one after the other.
 #pragma once
 
-#include "app/COccasionalTask.h"
+#include "update/COccasionalTask.h"
 
 #include <set>
 

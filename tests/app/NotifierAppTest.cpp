@@ -1,5 +1,5 @@
 #include "app/CNotifierApp.h"
-#include "app/COccasionalTask.h"
+#include "update/COccasionalTask.h"
 #include "objdb/pjTypeKey.h"
 #include "platform/KernelObject.h"
 #include "platform/LastError.h"

@@ -3,7 +3,7 @@
 // $NOTIFIER_TEST_LOG and, when $NOTIFIER_TEST_HOLD names a file, keeps
 // running (holding the mutex) until that file exists.
 #include "app/CNotifierApp.h"
-#include "app/COccasionalTask.h"
+#include "update/COccasionalTask.h"
 #include "objdb/pjObjectFactoryList.h"
 #include "platform/Environment.h"
 #include "platform/ProcessIds.h"

@@ -1,6 +1,7 @@
 // COccasionalTask: the interface of the notifier's occasional tasks. Each
 // kind registers a factory under this type; the arbiter makes one task of
-// every kind, asks each whether it is due and lets the due ones act.
+// every kind, asks each whether it is due and lets the due ones act. It
+// lives with the update layer, the lowest layer that has a task kind.
 #pragma once
 
 #include "platform/WinError.h"
