@@ -9,6 +9,7 @@
 
 #include <cstdio>
 #include <mutex>
+#include <new>
 
 std::atomic<bool> cmDebugBase::s_ready{false};
 DWORD cmDebugBase::s_tlsIndex = TLS_OUT_OF_INDEXES;
@@ -18,7 +19,10 @@ namespace {
 using cmDebugSharedBlock = cmCrossModuleBlock<cmDebugSharedData_V2>;
 
 std::mutex g_setupLock;
-cmDebugSharedBlock* g_pHolder = nullptr;        // lives until exit
+// The block's holder lives until exit and is never destroyed: guards of
+// other static objects may still trace while the program ends. It is built
+// in static storage rather than on the heap, so that leak checkers see it.
+alignas(cmDebugSharedBlock) unsigned char g_holderStorage[sizeof(cmDebugSharedBlock)];
 cmDebugSharedData_V2 g_localBlock{};            // when no shared block can be had
 cmDebugSharedData_V2* g_pShared = nullptr;
 std::uint64_t g_wallDivisor = 1;
@@ -88,8 +92,8 @@ void cmDebugBase::Setup()
     std::lock_guard<std::mutex> g(g_setupLock);
     if (s_ready.load(std::memory_order_relaxed))
         return;
-    g_pHolder = new cmDebugSharedBlock("", cmCrossModuleScope::PerProcess, &InitialiseBlock);
-    g_pShared = g_pHolder->Get();
+    auto* pHolder = new (g_holderStorage) cmDebugSharedBlock("", cmCrossModuleScope::PerProcess, &InitialiseBlock);
+    g_pShared = pHolder->Get();
     if (g_pShared == nullptr) {
         InitialiseBlock(g_localBlock);
         g_pShared = &g_localBlock;
