@@ -203,10 +203,10 @@ TEST(StringResource, ProgramTableHoldsTheDialogTextsInEnglish)
     EXPECT_EQ(S(host).rfind("If you decide to update the software at a later time, go to ", 0), 0u);
     EXPECT_NE(S(host).find(" and download the latest version of the Glimmary software."), std::string::npos);
 
-    // Another language falls back to English while no table for it exists.
+    // A language with a table of its own gets its own text.
     cmString german;
     EXPECT_TRUE(german.LoadStringForLanguage(5871, 1031, cmLanguageFallBack::On, own));
-    EXPECT_EQ(S(german), "More Details");
+    EXPECT_EQ(S(german), "Weitere Details");
     cmString missing("x");
     EXPECT_FALSE(missing.LoadStringForLanguage(5872, 1033, cmLanguageFallBack::On, own));
     EXPECT_TRUE(missing.IsEmpty());
