@@ -1,0 +1,77 @@
+// The real program on this test's private store: what one run decides and
+// writes, seen from outside as an administrator would see it.
+#include "CustomCode/Common/cmRegistryKey.h"
+#include "CustomCode/Common/cmRegistryLayout.h"
+#include "platform/ChildProcess.h"
+#include "platform/Environment.h"
+#include "tests/support/TestPaths.h"
+#include "update/BSURegistryLayout.h"
+#include "update/CNotificationData.h"
+
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+#include <string>
+
+namespace {
+
+class NotifierRunTest : public ::testing::Test {
+protected:
+    static int RunNotifier()
+    {
+        platform::ChildProcess notifier;
+        EXPECT_EQ(notifier.Start({testsupport::BuildPath("Notifier")}), ERROR_SUCCESS);
+        int code = -1;
+        EXPECT_TRUE(notifier.Wait(30000, code)) << "the notifier did not end";
+        return code;
+    }
+    static cmRegistryKey Notification()
+    {
+        return cmRegistryKey(HKEY_LOCAL_MACHINE, szBSUNotificationKey, cmRegistryCreate::CreateMissing).GetWritableCopy();
+    }
+    // Trace switches for the notifier's modules, written to the log file.
+    static void TraceToLogFile()
+    {
+        cmRegistryKey levels =
+            cmRegistryKey(HKEY_LOCAL_MACHINE, szAppLogLevelsKey, cmRegistryCreate::CreateMissing).GetWritableCopy();
+        ASSERT_EQ(levels.SetDword("BSU_NOTIFIER", 0x20000018), ERROR_SUCCESS);
+        ASSERT_EQ(levels.SetDword("NOTIFIER_UTILITY", 0x20000018), ERROR_SUCCESS);
+    }
+    static std::string LogFile()
+    {
+        char path[4096] = {};
+        GetEnvironmentVariableA("BRELVO_LOG_FILE", path, sizeof path);
+        std::ifstream in(path);
+        std::stringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+};
+
+}  // namespace
+
+TEST_F(NotifierRunTest, AFirstRunOnAnEmptyStoreMakesTheNotificationDue)
+{
+    EXPECT_EQ(RunNotifier(), 0);
+    cmRegistryKey k = Notification();
+    DWORD type = 0;
+    ASSERT_EQ(RegQueryValueExA(k.GetHandle(), szBSUStatusValue, nullptr, &type, nullptr, nullptr), ERROR_SUCCESS);
+    EXPECT_EQ(type, REG_DWORD);
+    EXPECT_EQ(k.QueryDword(szBSUStatusValue), 0u);
+    EXPECT_STREQ(k.QueryString(szBSUNextUpdateValue).GetText(), "0.");
+}
+
+TEST_F(NotifierRunTest, ARemindedUserIsNotAskedBeforeTheDate)
+{
+    TraceToLogFile();
+    ASSERT_EQ(Notification().SetDword(szBSUStatusValue, 2), ERROR_SUCCESS);
+    ASSERT_EQ(Notification().SetString(szBSUNextUpdateValue, CNotificationData::DateToText(CNotificationData::Now() + 7.0)),
+              ERROR_SUCCESS);
+    EXPECT_EQ(RunNotifier(), 0);
+    const std::string log = LogFile();
+    EXPECT_NE(log.find("CArbiter::FindAndProcessTask: Entering\n"), std::string::npos) << log;
+    EXPECT_NE(log.find("CNotificationData::UpdateIsNeeded: Returning FALSE as 0x0\n"), std::string::npos) << log;
+    EXPECT_NE(log.find("CBSUWizard::DoYouNeedToRun: Exiting\n"), std::string::npos) << log;
+    EXPECT_EQ(log.find("CBSUWizard::PerformAction"), std::string::npos) << "the dialog was not made:\n" << log;
+    EXPECT_EQ(Notification().QueryDword(szBSUStatusValue), 2u);
+}
