@@ -210,7 +210,10 @@ TEST(FormatMessage, ModuleMessagesComeFromItsStringTable)
     SetLastError(0);
     EXPECT_EQ(FormatMessageA(FORMAT_MESSAGE_FROM_HMODULE, nullptr, 5872, 1033, buf, sizeof buf, nullptr), 0u);
     EXPECT_EQ(GetLastError(), ERROR_MR_MID_NOT_FOUND);
-    EXPECT_EQ(FormatMessageA(FORMAT_MESSAGE_FROM_HMODULE, nullptr, 5868, 1031, buf, sizeof buf, nullptr), 0u);
+    ASSERT_GT(FormatMessageA(FORMAT_MESSAGE_FROM_HMODULE, nullptr, 5868, 1031, buf, sizeof buf, nullptr), 0u);
+    EXPECT_STREQ(buf, "Aktualisieren");
+    // Swedish has no table of its own.
+    EXPECT_EQ(FormatMessageA(FORMAT_MESSAGE_FROM_HMODULE, nullptr, 5868, 1053, buf, sizeof buf, nullptr), 0u);
     EXPECT_EQ(GetLastError(), ERROR_RESOURCE_LANG_NOT_FOUND);
     // Module first, then the system.
     ASSERT_GT(FormatMessageA(FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_FROM_SYSTEM, nullptr, 2, 1033, buf,
