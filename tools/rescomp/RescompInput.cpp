@@ -1,5 +1,7 @@
 #include "tools/rescomp/RescompInput.h"
 
+#include "tools/rescomp/RescompDialog.h"
+
 #include <cctype>
 #include <filesystem>
 #include <fstream>
@@ -50,6 +52,112 @@ void AppendUtf8(std::string& out, char32_t c)
         out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
     }
 }
+
+void SkipBlanks(const std::string& s, std::size_t& i)
+{
+    while (i < s.size() && (s[i] == ' ' || s[i] == '\t'))
+        ++i;
+}
+
+bool ParseNumber(const std::string& word, unsigned long max, unsigned long& value)
+{
+    if (word.empty() || word.size() > 10)
+        return false;
+    value = 0;
+    for (char c : word) {
+        if (c < '0' || c > '9')
+            return false;
+        value = value * 10 + static_cast<unsigned long>(c - '0');
+    }
+    return value <= max;
+}
+
+bool ParseName(const std::string& word, ResKey& key)
+{
+    unsigned long v = 0;
+    if (ParseNumber(word, 0xFFFF, v)) {
+        key.isText = false;
+        key.id = static_cast<std::uint16_t>(v);
+        return true;
+    }
+    if (word.empty() || !(std::isalpha(static_cast<unsigned char>(word[0])) || word[0] == '_'))
+        return false;
+    key.isText = true;
+    key.text.clear();
+    for (char c : word) {
+        if (!(std::isalnum(static_cast<unsigned char>(c)) || c == '_'))
+            return false;
+        key.text.push_back(static_cast<char>(std::toupper(static_cast<unsigned char>(c))));
+    }
+    return true;
+}
+
+bool ParseType(const std::string& word, ResKey& key, std::string& what)
+{
+    static const std::map<std::string, std::uint16_t> kTypes = {
+        {"RT_CURSOR", 1},       {"RT_BITMAP", 2},     {"RT_ICON", 3},     {"RT_MENU", 4},
+        {"RT_DIALOG", 5},       {"RT_STRING", 6},     {"RT_FONTDIR", 7},  {"RT_FONT", 8},
+        {"RT_ACCELERATOR", 9},  {"RT_RCDATA", 10},    {"RT_MESSAGETABLE", 11}, {"RT_GROUP_CURSOR", 12},
+        {"RT_GROUP_ICON", 14},  {"RT_VERSION", 16},   {"RT_HTML", 23},    {"RT_MANIFEST", 24},
+    };
+    if (word.compare(0, 3, "RT_") == 0) {
+        auto it = kTypes.find(word);
+        if (it == kTypes.end()) {
+            what = "unknown resource type " + word;
+            return false;
+        }
+        key.isText = false;
+        key.id = it->second;
+    } else if (!ParseName(word, key)) {
+        what = "bad resource type " + word;
+        return false;
+    }
+    if (!key.isText && key.id == 6) {
+        what = "string tables come from the strings/ files, not the manifest";
+        return false;
+    }
+    return true;
+}
+
+std::vector<std::string> Words(const std::string& line, std::size_t count, std::string& rest)
+{
+    std::vector<std::string> words;
+    std::size_t i = 0;
+    while (words.size() < count) {
+        SkipBlanks(line, i);
+        std::size_t j = i;
+        while (j < line.size() && line[j] != ' ' && line[j] != '\t')
+            ++j;
+        if (j == i)
+            break;
+        words.push_back(line.substr(i, j - i));
+        i = j;
+    }
+    SkipBlanks(line, i);
+    rest = line.substr(i);
+    while (!rest.empty() && (rest.back() == ' ' || rest.back() == '\t'))
+        rest.pop_back();
+    return words;
+}
+
+std::vector<std::string> Lines(const std::string& content)
+{
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start <= content.size()) {
+        std::size_t end = content.find('\n', start);
+        if (end == std::string::npos)
+            end = content.size();
+        std::string line = content.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        lines.push_back(line);
+        start = end + 1;
+    }
+    return lines;
+}
+
+}  // namespace
 
 // Strict UTF-8 to UTF-16; false on any malformed sequence.
 bool ToUtf16(const std::string& s, std::u16string& out)
@@ -162,112 +270,6 @@ bool ReadQuoted(const std::string& s, std::size_t& i, std::string& out, std::str
     what = "text is not closed by a quote";
     return false;
 }
-
-void SkipBlanks(const std::string& s, std::size_t& i)
-{
-    while (i < s.size() && (s[i] == ' ' || s[i] == '\t'))
-        ++i;
-}
-
-bool ParseNumber(const std::string& word, unsigned long max, unsigned long& value)
-{
-    if (word.empty() || word.size() > 10)
-        return false;
-    value = 0;
-    for (char c : word) {
-        if (c < '0' || c > '9')
-            return false;
-        value = value * 10 + static_cast<unsigned long>(c - '0');
-    }
-    return value <= max;
-}
-
-bool ParseName(const std::string& word, ResKey& key)
-{
-    unsigned long v = 0;
-    if (ParseNumber(word, 0xFFFF, v)) {
-        key.isText = false;
-        key.id = static_cast<std::uint16_t>(v);
-        return true;
-    }
-    if (word.empty() || !(std::isalpha(static_cast<unsigned char>(word[0])) || word[0] == '_'))
-        return false;
-    key.isText = true;
-    key.text.clear();
-    for (char c : word) {
-        if (!(std::isalnum(static_cast<unsigned char>(c)) || c == '_'))
-            return false;
-        key.text.push_back(static_cast<char>(std::toupper(static_cast<unsigned char>(c))));
-    }
-    return true;
-}
-
-bool ParseType(const std::string& word, ResKey& key, std::string& what)
-{
-    static const std::map<std::string, std::uint16_t> kTypes = {
-        {"RT_CURSOR", 1},       {"RT_BITMAP", 2},     {"RT_ICON", 3},     {"RT_MENU", 4},
-        {"RT_DIALOG", 5},       {"RT_STRING", 6},     {"RT_FONTDIR", 7},  {"RT_FONT", 8},
-        {"RT_ACCELERATOR", 9},  {"RT_RCDATA", 10},    {"RT_MESSAGETABLE", 11}, {"RT_GROUP_CURSOR", 12},
-        {"RT_GROUP_ICON", 14},  {"RT_VERSION", 16},   {"RT_HTML", 23},    {"RT_MANIFEST", 24},
-    };
-    if (word.compare(0, 3, "RT_") == 0) {
-        auto it = kTypes.find(word);
-        if (it == kTypes.end()) {
-            what = "unknown resource type " + word;
-            return false;
-        }
-        key.isText = false;
-        key.id = it->second;
-    } else if (!ParseName(word, key)) {
-        what = "bad resource type " + word;
-        return false;
-    }
-    if (!key.isText && key.id == 6) {
-        what = "string tables come from the strings/ files, not the manifest";
-        return false;
-    }
-    return true;
-}
-
-std::vector<std::string> Words(const std::string& line, std::size_t count, std::string& rest)
-{
-    std::vector<std::string> words;
-    std::size_t i = 0;
-    while (words.size() < count) {
-        SkipBlanks(line, i);
-        std::size_t j = i;
-        while (j < line.size() && line[j] != ' ' && line[j] != '\t')
-            ++j;
-        if (j == i)
-            break;
-        words.push_back(line.substr(i, j - i));
-        i = j;
-    }
-    SkipBlanks(line, i);
-    rest = line.substr(i);
-    while (!rest.empty() && (rest.back() == ' ' || rest.back() == '\t'))
-        rest.pop_back();
-    return words;
-}
-
-std::vector<std::string> Lines(const std::string& content)
-{
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    while (start <= content.size()) {
-        std::size_t end = content.find('\n', start);
-        if (end == std::string::npos)
-            end = content.size();
-        std::string line = content.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        lines.push_back(line);
-        start = end + 1;
-    }
-    return lines;
-}
-
-}  // namespace
 
 bool ReadStringTable(const std::string& path, StringTable& table, std::string& error)
 {
@@ -393,6 +395,7 @@ bool ReadManifest(const std::string& path, std::vector<Resource>& resources, std
         r.origin = Where(path, lineNo);
         std::vector<std::string> w;
         bool bitmap = false;
+        bool dialog = false;
         if (kind[0] == "file") {
             w = Words(rest, 3, rest);
             if (w.size() != 3 || rest.empty()) {
@@ -413,8 +416,16 @@ bool ReadManifest(const std::string& path, std::vector<Resource>& resources, std
             }
             r.type.id = 2;
             bitmap = true;
+        } else if (kind[0] == "dialog") {
+            w = Words(rest, 2, rest);
+            if (w.size() != 2 || rest.empty()) {
+                error = r.origin + "expected: dialog NAME LANGUAGE PATH";
+                return false;
+            }
+            r.type.id = 5;
+            dialog = true;
         } else {
-            error = r.origin + "unknown kind " + kind[0] + " (file or bitmap)";
+            error = r.origin + "unknown kind " + kind[0] + " (file, bitmap or dialog)";
             return false;
         }
         unsigned long lang = 0;
@@ -442,6 +453,12 @@ bool ReadManifest(const std::string& path, std::vector<Resource>& resources, std
                 return false;
             }
             bytes.erase(0, 14);
+        }
+        if (dialog) {
+            std::vector<std::uint8_t> compiled;
+            if (!CompileDialog(bytes, file, compiled, error))
+                return false;
+            bytes.assign(compiled.begin(), compiled.end());
         }
         if (bytes.size() > 0xFFFFFFFFull) {
             error = r.origin + file + " is too large";

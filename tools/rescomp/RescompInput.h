@@ -14,6 +14,7 @@
 // manifest's folder (the rest of the line; double quotes around it are dropped):
 //     file   TYPE NAME LANGUAGE PATH   the file's bytes as they are
 //     bitmap NAME LANGUAGE PATH        a .bmp without its 14-byte file header
+//     dialog NAME LANGUAGE PATH        a dialog template (tools/rescomp/RescompDialog.h)
 // TYPE is a number, an RT_ name (RT_BITMAP, RT_RCDATA ...) or a name of our
 // own (JPG); NAME is a number or a name; names are kept in upper case.
 #pragma once
@@ -50,6 +51,12 @@ struct StringTable {
 bool ReadStringTable(const std::string& path, StringTable& table, std::string& error);
 bool ReadManifest(const std::string& path, std::vector<Resource>& resources, std::vector<std::string>& inputs,
                   std::string& error);
+
+// Strict UTF-8 to UTF-16; false on any malformed sequence.
+bool ToUtf16(const std::string& s, std::u16string& out);
+// One quoted text with C escapes, starting at s[i] == '"'; i ends after the
+// closing quote. False with the reason in what.
+bool ReadQuoted(const std::string& s, std::size_t& i, std::string& out, std::string& what);
 
 // The RT_STRING blocks of a table: block n / 16 + 1 holds entries n with
 // their 16 counted UTF-16 strings, little-endian.
