@@ -2,7 +2,14 @@
 
 #include "update/BSUDialogHost.h"
 
-int CBSUDlg::DoModal() { return E_FAIL; }
+int CBSUDlg::DoModal()
+{
+    // Initialisation: an update that cannot be loaded ends the dialog before
+    // it would become visible.
+    if (m_metaData.PopulateMe() != S_OK)
+        return E_FAIL;
+    return -1;
+}
 
 namespace {
 

@@ -4,10 +4,12 @@
 #include "CustomCode/Common/cmRegistryLayout.h"
 #include "platform/ChildProcess.h"
 #include "platform/Environment.h"
+#include "platform/TempDirectory.h"
 #include "tests/support/TestPaths.h"
 #include "update/BSURegistryLayout.h"
 #include "update/CNotificationData.h"
 
+#include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
@@ -74,4 +76,25 @@ TEST_F(NotifierRunTest, ARemindedUserIsNotAskedBeforeTheDate)
     EXPECT_NE(log.find("CBSUWizard::DoYouNeedToRun: Exiting\n"), std::string::npos) << log;
     EXPECT_EQ(log.find("CBSUWizard::PerformAction"), std::string::npos) << "the dialog was not made:\n" << log;
     EXPECT_EQ(Notification().QueryDword(szBSUStatusValue), 2u);
+}
+
+TEST_F(NotifierRunTest, ADueRunForgetsAnUnusableUpdateAndDeletesAFinishedOne)
+{
+    platform::ScopedTempDirectory tmp("run");
+    const std::string finished = tmp.Path() + "/finished";
+    const std::string empty = tmp.Path() + "/empty";
+    std::filesystem::create_directories(finished + "/UpdateDetails_1033/images");
+    std::ofstream(finished + "/setup.sh") << "#!/bin/sh\n";
+    std::filesystem::create_directories(empty);
+    ASSERT_EQ(Notification().SetString(szBSULocationLastUpdateValue, cmString(finished.c_str())), ERROR_SUCCESS);
+    cmRegistryKey updater =
+        cmRegistryKey(HKEY_LOCAL_MACHINE, szBSUUpdaterKey, cmRegistryCreate::CreateMissing).GetWritableCopy();
+    ASSERT_EQ(updater.SetString(szBSUNewUpdateValue, cmString(empty.c_str())), ERROR_SUCCESS);
+
+    EXPECT_EQ(RunNotifier(), 0);
+    EXPECT_FALSE(std::filesystem::exists(finished));
+    EXPECT_FALSE(std::filesystem::exists(empty));
+    EXPECT_STREQ(Notification().QueryString(szBSULocationLastUpdateValue).GetText(), "");
+    EXPECT_STREQ(updater.QueryString(szBSUNewUpdateValue).GetText(), "");
+    EXPECT_EQ(Notification().QueryDword(szBSUStatusValue), 0u) << "nothing was shown, so nothing was decided";
 }
