@@ -75,4 +75,11 @@ char* _getcwd(char* buffer, int maxlen)
     return ::getcwd(buffer, static_cast<std::size_t>(maxlen));
 }
 
-int _chdir(const char* path) { return path != nullptr && ::chdir(path) == 0 ? 0 : -1; }
+int _chdir(const char* path)
+{
+    if (path == nullptr || ::chdir(path) != 0) {
+        SetLastError(path == nullptr ? ERROR_INVALID_PARAMETER : Win32ErrorFromErrno(errno));
+        return -1;
+    }
+    return 0;
+}

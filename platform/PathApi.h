@@ -25,5 +25,6 @@ DWORD GetTempPathA(DWORD nBufferLength, LPSTR lpBuffer);
 // The working folder into buffer (maxlen bytes), or null with errno-style
 // failure when it does not fit.
 char* _getcwd(char* buffer, int maxlen);
-// Makes path the working folder: 0, or -1 when it cannot be entered.
+// Makes path the working folder: 0, or -1 (with the last error) when it
+// cannot be entered.
 int _chdir(const char* path);
