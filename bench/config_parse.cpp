@@ -6,6 +6,8 @@
 #include "Notifier/Retail/Common/tcConfigFileData.h"
 #include "platform/TempDirectory.h"
 
+#include "bench/support/BenchRun.h"
+
 #include <benchmark/benchmark.h>
 #include <cstdio>
 #include <cstring>
@@ -48,12 +50,6 @@ Fixture& Data()
 {
     static Fixture f;
     return f;
-}
-
-std::map<std::string, double>& Timings()
-{
-    static std::map<std::string, double> t;
-    return t;
 }
 
 void BM_SetPacket(benchmark::State& state)
@@ -99,31 +95,13 @@ BENCHMARK(BM_SetPacket)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadFile)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_memcpy)->Unit(benchmark::kMillisecond);
 
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& r : runs)
-            if (r.run_type == Run::RT_Iteration)
-                Timings()[r.benchmark_name()] = r.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-};
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    const double base = Timings()["BM_memcpy"];
-    if (base > 0) {
-        if (const double ours = Timings()["BM_SetPacket"]; ours > 0)
-            std::printf("ratio SetPacket / memcpy: %.2f\n", ours / base);
-        if (const double ours = Timings()["BM_ReadFile"]; ours > 0)
-            std::printf("ratio ReadFile / memcpy: %.2f\n", ours / base);
-    }
+    const benchsupport::Timings t = benchsupport::RunBenchmarks(argc, argv);
+    benchsupport::PrintRatio(t, "SetPacket / memcpy", "BM_SetPacket", "BM_memcpy");
+    benchsupport::PrintRatio(t, "ReadFile / memcpy", "BM_ReadFile", "BM_memcpy");
     return 0;
 }

@@ -3,6 +3,8 @@
 // bench-layers: cmlib
 #include "CustomCode/Common/cmString.h"
 
+#include "bench/support/BenchRun.h"
+
 #include <benchmark/benchmark.h>
 #include <cstdio>
 #include <map>
@@ -12,12 +14,6 @@ namespace {
 
 constexpr unsigned kCode = 0x80070002u;
 const char kText[] = "The system cannot find the file specified.";
-
-std::map<std::string, double>& Timings()
-{
-    static std::map<std::string, double> t;
-    return t;
-}
 
 void BM_cmStringFormat(benchmark::State& state)
 {
@@ -43,28 +39,12 @@ void BM_snprintf(benchmark::State& state)
 BENCHMARK(BM_cmStringFormat);
 BENCHMARK(BM_snprintf);
 
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& r : runs)
-            if (r.run_type == Run::RT_Iteration)
-                Timings()[r.benchmark_name()] = r.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-};
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    const double ours = Timings()["BM_cmStringFormat"];
-    const double base = Timings()["BM_snprintf"];
-    if (ours > 0 && base > 0)
-        std::printf("ratio cmString::Format / snprintf: %.2f\n", ours / base);
+    const benchsupport::Timings t = benchsupport::RunBenchmarks(argc, argv);
+    benchsupport::PrintRatio(t, "cmString::Format / snprintf", "BM_cmStringFormat", "BM_snprintf");
     return 0;
 }

@@ -9,6 +9,8 @@
 #include "platform/TempDirectory.h"
 #include "update/BSURegistryLayout.h"
 
+#include "bench/support/BenchRun.h"
+
 #include <benchmark/benchmark.h>
 #include <cstdio>
 #include <cstring>
@@ -92,17 +94,6 @@ void BM_RawSqliteUpdate(benchmark::State& state)
 BENCHMARK(BM_RawSqliteUpdate);
 
 // Keeps each benchmark's real time per iteration, for the ratios.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& r : runs)
-            if (r.run_type == Run::RT_Iteration && r.iterations > 0)
-                times[r.benchmark_name()] = r.real_accumulated_time / static_cast<double>(r.iterations);
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, double> times;
-};
 
 }  // namespace
 
@@ -120,15 +111,9 @@ int main(int argc, char** argv)
             return 1;
         }
     }
-    benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    auto ratio = [&](const char* ours, const char* base) {
-        const auto a = reporter.times.find(ours), b = reporter.times.find(base);
-        if (a != reporter.times.end() && b != reporter.times.end() && b->second > 0)
-            std::printf("ratio %s / %s: %.2f\n", ours, base, a->second / b->second);
-    };
-    ratio("BM_KeyOpenQueryDwordClose", "BM_RawSqliteSelect");
-    ratio("BM_SetDword", "BM_RawSqliteUpdate");
+    const benchsupport::Timings t = benchsupport::RunBenchmarks(argc, argv);
+    benchsupport::PrintRatio(t, "BM_KeyOpenQueryDwordClose / BM_RawSqliteSelect", "BM_KeyOpenQueryDwordClose",
+                             "BM_RawSqliteSelect");
+    benchsupport::PrintRatio(t, "BM_SetDword / BM_RawSqliteUpdate", "BM_SetDword", "BM_RawSqliteUpdate");
     return 0;
 }

@@ -6,6 +6,8 @@
 #include "platform/Environment.h"
 #include "platform/TempDirectory.h"
 
+#include "bench/support/BenchRun.h"
+
 #include <benchmark/benchmark.h>
 #include <cstdio>
 #include <map>
@@ -43,12 +45,6 @@ __attribute__((noinline)) HRESULT Traced(int x)
     CM_TRACE_RETURN(hr);
 }
 
-std::map<std::string, double>& Timings()
-{
-    static std::map<std::string, double> t;
-    return t;
-}
-
 void BM_PlainCall(benchmark::State& state)
 {
     int i = 0;
@@ -67,29 +63,15 @@ void BM_TracedCallAllBitsClear(benchmark::State& state)
 BENCHMARK(BM_PlainCall);
 BENCHMARK(BM_TracedCallAllBitsClear);
 
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& r : runs)
-            if (r.run_type == Run::RT_Iteration)
-                Timings()[r.benchmark_name()] = r.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-};
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    const double plain = Timings()["BM_PlainCall"];
-    const double traced = Timings()["BM_TracedCallAllBitsClear"];
-    if (plain > 0 && traced > 0)
-        std::printf("trace guard, all bits clear: %.2f ns added per call (traced / plain: %.2f)\n", traced - plain,
-                    traced / plain);
+    const benchsupport::Timings t = benchsupport::RunBenchmarks(argc, argv);
+    const auto plain = t.find("BM_PlainCall"), traced = t.find("BM_TracedCallAllBitsClear");
+    if (plain != t.end() && traced != t.end() && plain->second > 0)
+        std::printf("trace guard, all bits clear: %.2f ns added per call (traced / plain: %.2f)\n",
+                    traced->second - plain->second, traced->second / plain->second);
     return 0;
 }

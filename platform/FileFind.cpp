@@ -10,7 +10,6 @@
 #include <dirent.h>
 #include <string>
 #include <sys/stat.h>
-#include <vector>
 
 namespace {
 
@@ -80,17 +79,34 @@ bool FillRecord(const std::string& path, const std::string& name, WIN32_FIND_DAT
     return true;
 }
 
-// A search: the matching names of one folder, read when the search starts.
+// A search over one folder. Entries are read one at a time as the caller
+// asks, so finding the first file of a huge folder costs as little as in a
+// small one. A search for one name (no wildcard) has that name only.
 class FindObject : public platform::KernelObject {
 public:
-    FindObject(std::string folder, std::vector<std::string> names) : m_folder(std::move(folder)), m_names(std::move(names)) {}
+    FindObject(std::string folder, std::string mask, DIR* dir)
+        : m_folder(std::move(folder)), m_mask(std::move(mask)), m_dir(dir)
+    {
+    }
+    FindObject(const FindObject&) = delete;
+    FindObject& operator=(const FindObject&) = delete;
+    ~FindObject() override
+    {
+        if (m_dir != nullptr)
+            ::closedir(m_dir);
+    }
 
-    // The next entry that still exists, into data.
+    // The next matching entry that still exists, into data.
     bool Next(WIN32_FIND_DATAA& data)
     {
-        while (m_next < m_names.size()) {
-            const std::string& name = m_names[m_next++];
-            if (FillRecord(m_folder + name, name, data))
+        if (m_dir == nullptr) {
+            if (m_singleDone)
+                return false;
+            m_singleDone = true;
+            return FillRecord(m_folder + m_mask, m_mask, data);
+        }
+        while (const dirent* e = ::readdir(m_dir)) {
+            if (Matches(m_mask, e->d_name) && FillRecord(m_folder + e->d_name, e->d_name, data))
                 return true;
         }
         return false;
@@ -98,8 +114,9 @@ public:
 
 private:
     std::string m_folder;  // ends with '/'
-    std::vector<std::string> m_names;
-    std::size_t m_next = 0;
+    std::string m_mask;
+    DIR* m_dir;
+    bool m_singleDone = false;
 };
 
 }  // namespace
@@ -119,22 +136,15 @@ HANDLE FindFirstFileA(LPCSTR lpFileName, WIN32_FIND_DATAA* lpFindFileData)
         return INVALID_HANDLE_VALUE;
     }
 
-    std::vector<std::string> names;
-    if (mask.find_first_of("*?") == std::string::npos) {
-        names.push_back(mask);
-    } else {
-        DIR* dir = ::opendir(folder.c_str());
+    DIR* dir = nullptr;
+    if (mask.find_first_of("*?") != std::string::npos) {
+        dir = ::opendir(folder.c_str());
         if (dir == nullptr) {
             SetLastError(errno == ENOENT || errno == ENOTDIR ? ERROR_PATH_NOT_FOUND : Win32ErrorFromErrno(errno));
             return INVALID_HANDLE_VALUE;
         }
-        while (const dirent* e = ::readdir(dir)) {
-            if (Matches(mask, e->d_name))
-                names.emplace_back(e->d_name);
-        }
-        ::closedir(dir);
     }
-    auto* find = new FindObject(std::move(folder), std::move(names));
+    auto* find = new FindObject(std::move(folder), mask, dir);
     if (!find->Next(*lpFindFileData)) {
         delete find;
         struct stat st {};
