@@ -17,7 +17,8 @@ public:
     LogCapture& operator=(const LogCapture&) = delete;
 
     // Every line so far, each ending in its newline.
-    const std::vector<std::string>& Lines() const;
+    // A copy: lines may still arrive from other threads.
+    std::vector<std::string> Lines() const;
     bool Contains(const std::string& line) const;  // exact line, newline included
     void Clear();
 

@@ -149,7 +149,7 @@ TEST(Log, ADumpThatCannotBeCreatedWritesTheFailedCallLine)
     const std::string path = dir.Path() + "/missing/folder/dump.txt";
     EXPECT_EQ(DumpLogStore(path.c_str()), HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND));
     ASSERT_EQ(log.Lines().size(), 1u);
-    const std::string& line = log.Lines()[0];
+    const std::string line = log.Lines()[0];
     EXPECT_NE(line.find("cmLog.cpp("), std::string::npos) << line;
     EXPECT_NE(line.find("): 'INVALID_HANDLE_VALUE == hFile' returned 0x80070003 ('The system cannot find the path "
                         "specified.')\n\n"),

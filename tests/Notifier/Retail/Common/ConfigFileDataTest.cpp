@@ -296,7 +296,7 @@ TEST_F(ConfigFileTest, FilesThatCannotBeOpened)
     tcConfigFileData d;
     EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND), d.ReadFile(PathOf("missing.cfg").c_str()));
     ASSERT_EQ(1u, log.Lines().size());  // the failed-call report; traces are off
-    const std::string& report = log.Lines()[0];
+    const std::string report = log.Lines()[0];
     EXPECT_NE(std::string::npos, report.find("tcConfigFileData.cpp("));
     const std::string tail =
         "): 'INVALID_HANDLE_VALUE == hHandle' returned 0x80070002 ('The system cannot find the file specified.')\n\n";
