@@ -36,6 +36,16 @@ public:
     // Sets szPathToJPG: <folder>/UpdateDetails_<Language text>/images/top.jpg.
     void MakePathToJPG();
 
+    // Starts the installer ("Update.cfg"'s command in the update folder) and
+    // waits, serving the thread's window messages, for its completion report.
+    // Installed: "NewUpdate" is emptied and the folder named for deletion on a
+    // later run. Left: nothing changes. Failed (also when the installer cannot
+    // be started, or ends without a report): the failure is counted, and the
+    // third counted failure in a row gives the update up. S_OK, E_FAIL for a
+    // counted failure, E_UNEXPECTED when there is nothing to start or the
+    // update folder cannot be entered.
+    HRESULT InvokeUpdate(void* hWndParent);
+
     // Ignores the update: records the versions of its products, empties
     // "NewUpdate", deletes the folder now, and sets "RetryCount" to 0.
     HRESULT ProcessIgnoreUpdate();

@@ -3,12 +3,14 @@
 # notifier as a real installer does: it reports its progress and its end by
 # broadcasting the setup milestone message with glm-milestone, then exits.
 #
-#   setup.sh [--outcome installed|left|failed|none] [--delay SECONDS] [--log FILE] [other words...]
+#   setup.sh [--outcome installed|left|failed|none|odd] [--delay SECONDS] [--log FILE] [other words...]
 #
 #   installed  milestones 70, 100, then 200 with status 10: installed
 #   left       milestones 70, then 200 with status 30: the user left the installer
 #   failed     milestones 70, 400, then 200 with status 40: the installation failed
 #   none       milestone 70, then it exits without a completion report
+#   odd        milestones 70, then 200 with status 99 (no outcome the notifier
+#              knows), then it exits
 #
 # --delay waits that long before the completion report (so a test or a user
 # can watch the notifier wait); --log appends the working folder and every
@@ -49,6 +51,7 @@ case "$outcome" in
   left) milestone 200 30 ;;
   failed) milestone 400; milestone 200 40 ;;
   none) exit 1 ;;
+  odd) milestone 200 99 ;;
   *) echo "setup.sh: unknown outcome '$outcome'" >&2; exit 2 ;;
 esac
 exit 0
