@@ -1,5 +1,6 @@
 #include "platform/ChildProcess.h"
 
+#include "platform/ArgvPointers.h"
 #include "platform/LastError.h"
 #include "platform/WinError.h"
 
@@ -38,16 +39,6 @@ std::vector<std::string> ChildEnvironment(const std::vector<std::pair<std::strin
     return out;
 }
 
-std::vector<char*> Pointers(std::vector<std::string>& strings)
-{
-    std::vector<char*> p;
-    p.reserve(strings.size() + 1);
-    for (std::string& s : strings)
-        p.push_back(s.data());
-    p.push_back(nullptr);
-    return p;
-}
-
 }  // namespace
 
 ChildProcess::ChildProcess(ChildProcess&& other) noexcept
@@ -82,8 +73,8 @@ DWORD ChildProcess::Start(const std::vector<std::string>& argv, const Options& o
 
     std::vector<std::string> args(argv);
     std::vector<std::string> env = ChildEnvironment(options.environment);
-    std::vector<char*> argp = Pointers(args);
-    std::vector<char*> envp = Pointers(env);
+    std::vector<char*> argp = ArgvPointers(args);
+    std::vector<char*> envp = ArgvPointers(env);
 
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);

@@ -1,5 +1,6 @@
 #include "platform/DynamicLibrary.h"
 
+#include "platform/AsciiText.h"
 #include "platform/LastError.h"
 #include "platform/SetupLibrary.h"
 #include "platform/WinError.h"
@@ -30,22 +31,6 @@ const BuiltInLibrary kLibraries[] = {
     {"advpack", kAdvpackEntries, sizeof kAdvpackEntries / sizeof kAdvpackEntries[0]},
 };
 
-bool EqualNoCase(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z')
-            x = static_cast<char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z')
-            y = static_cast<char>(y - 'A' + 'a');
-        if (x != y)
-            return false;
-    }
-    return true;
-}
-
 const BuiltInLibrary* FromHandle(HMODULE h)
 {
     for (const BuiltInLibrary& lib : kLibraries) {
@@ -60,10 +45,10 @@ const BuiltInLibrary* FromHandle(HMODULE h)
 HMODULE LoadLibraryA(LPCSTR lpLibFileName)
 {
     std::string_view name = lpLibFileName != nullptr ? lpLibFileName : "";
-    if (name.size() > 4 && EqualNoCase(name.substr(name.size() - 4), ".dll"))
+    if (name.size() > 4 && platform::EqualsNoCase(name.substr(name.size() - 4), ".dll"))
         name.remove_suffix(4);
     for (const BuiltInLibrary& lib : kLibraries) {
-        if (EqualNoCase(name, lib.name)) {
+        if (platform::EqualsNoCase(name, lib.name)) {
             SetLastError(ERROR_SUCCESS);
             return reinterpret_cast<HMODULE>(const_cast<BuiltInLibrary*>(&lib));
         }

@@ -1,6 +1,7 @@
 #include "platform/Process.h"
 
 #include "platform/KernelObject.h"
+#include "platform/ArgvPointers.h"
 #include "platform/LastError.h"
 #include "platform/WaitableObject.h"
 #include "platform/WinError.h"
@@ -121,16 +122,6 @@ void AppendWords(const std::string& text, std::size_t pos, std::vector<std::stri
         out.push_back(word);
 }
 
-std::vector<char*> Pointers(std::vector<std::string>& strings)
-{
-    std::vector<char*> p;
-    p.reserve(strings.size() + 1);
-    for (std::string& s : strings)
-        p.push_back(s.data());
-    p.push_back(nullptr);
-    return p;
-}
-
 // Orphaned descendants of started programs come to this process, so that
 // their end can be seen; set once, the first time a program is started.
 void BecomeReaperOfOrphans()
@@ -236,7 +227,7 @@ BOOL CreateProcessA(LPCSTR lpApplicationName, LPSTR lpCommandLine, void*, void*,
     posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETPGROUP);
     posix_spawnattr_setpgroup(&attr, 0);
 
-    std::vector<char*> argp = Pointers(argv);
+    std::vector<char*> argp = platform::ArgvPointers(argv);
     pid_t pid = -1;
     const int rc = ::posix_spawn(&pid, argv[0].c_str(), &actions, &attr, argp.data(), environ);
     posix_spawnattr_destroy(&attr);

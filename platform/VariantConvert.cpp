@@ -1,5 +1,6 @@
 #include "platform/VariantConvert.h"
 
+#include "platform/AsciiText.h"
 #include "platform/OleDate.h"
 #include "platform/VariantNumber.h"
 

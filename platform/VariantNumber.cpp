@@ -118,23 +118,6 @@ std::string Trim(const std::string& s)
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-bool EqualsNoCase(const std::string& a, const char* b)
-{
-    const std::size_t n = std::strlen(b);
-    if (a.size() != n)
-        return false;
-    for (std::size_t i = 0; i < n; ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z')
-            x = static_cast<char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z')
-            y = static_cast<char>(y - 'A' + 'a');
-        if (x != y)
-            return false;
-    }
-    return true;
-}
-
 bool ParseNumberText(const std::string& raw, Parsed& p)
 {
     const std::string s = Trim(raw);

@@ -44,7 +44,6 @@ double ExactToDouble(const Exact& e);
 bool IsBlank(char c);
 bool IsDigit(char c);
 std::string Trim(const std::string& s);
-bool EqualsNoCase(const std::string& a, const char* b);
 
 // Optional sign, digits with an optional '.', optional exponent; blanks
 // around. False for anything else.

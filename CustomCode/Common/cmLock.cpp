@@ -45,6 +45,27 @@ void AwakenNext(cmLockCore* pCore, const Guard& guard)
     SetEvent(pElem->hEvent);
 }
 
+// Whether an acquisition may start: a core of ours, neither unusable nor
+// being destroyed. The detail lines name the lock and the thread.
+template <class Guard>
+bool MayAcquire(const cmLockCore* pCore, DWORD dwThreadId, const Guard& guard, const char* szIndent)
+{
+    if (!IsReadable(pCore))
+        return false;
+    if (guard.IsOn(CM_DEBUG_DETAIL)) {
+        guard.Print("%spvLock == 0x%x\n", szIndent, Low32(pCore));
+        guard.Print("%sThreadID == 0x%x\n", szIndent, static_cast<unsigned>(dwThreadId));
+    }
+    if (pCore->bUnusable)
+        return false;
+    if (pCore->bDeleted) {
+        if (guard.IsOn(CM_DEBUG_WARNING))
+            guard.Print("Attempting to look at a 'deleted' lock!\n");
+        return false;
+    }
+    return true;
+}
+
 cmLockWaitPacket* NewPacket(DWORD dwThreadId)
 {
     auto* p = new (std::nothrow) cmLockWaitPacket;
@@ -151,16 +172,8 @@ cmLockAcquisition cmLock::R0_LockAcquireExclusive(cmLockCore* pCore)
     CM_TRACE_FUNCTION(CM_DEBUG_ID_CMLOCK, "cmLock::R0_LockAcquireExclusive");
     cmLockAcquisition lt;
     const DWORD dwThreadId = GetCurrentThreadId();
-    if (!IsReadable(pCore))
+    if (!MayAcquire(pCore, dwThreadId, cmTraceGuard_, "    "))
         return lt;
-    CM_TRACE_DETAIL("    pvLock == 0x%x\n", Low32(pCore));
-    CM_TRACE_DETAIL("    ThreadID == 0x%x\n", static_cast<unsigned>(dwThreadId));
-    if (pCore->bUnusable)
-        return lt;
-    if (pCore->bDeleted) {
-        CM_TRACE_WARNING("Attempting to look at a 'deleted' lock!\n");
-        return lt;
-    }
 
     cmLockWaitPacket* pPacket = nullptr;
     for (;;) {
@@ -232,16 +245,8 @@ cmLockAcquisition cmLock::R0_LockAcquireShared(cmLockCore* pCore)
     CM_TRACE_FUNCTION(CM_DEBUG_ID_CMLOCK, "cmLock::R0_LockAcquireShared");
     cmLockAcquisition lt;
     const DWORD dwThreadId = GetCurrentThreadId();
-    if (!IsReadable(pCore))
+    if (!MayAcquire(pCore, dwThreadId, cmTraceGuard_, ""))
         return lt;
-    CM_TRACE_DETAIL("pvLock == 0x%x\n", Low32(pCore));
-    CM_TRACE_DETAIL("ThreadID == 0x%x\n", static_cast<unsigned>(dwThreadId));
-    if (pCore->bUnusable)
-        return lt;
-    if (pCore->bDeleted) {
-        CM_TRACE_WARNING("Attempting to look at a 'deleted' lock!\n");
-        return lt;
-    }
     cmLockWaitPacket* pPacket = nullptr;
     for (;;) {
         EnterCriticalSection(&pCore->guard);
