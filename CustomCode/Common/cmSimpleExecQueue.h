@@ -1,6 +1,8 @@
 // cmSimpleExecQueue<T>: a worker thread that processes queued items in the
 // order they came. The first Enqueue starts the thread; Process runs on it,
 // outside the queue's lock, bracketed per batch by BeginBatch and EndBatch.
+// A derived class calls Stop in its own destructor: the worker calls its
+// Process and must be gone before the derived part is.
 #pragma once
 
 #include "CustomCode/Common/cmsThread.h"

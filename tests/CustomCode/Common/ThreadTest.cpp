@@ -51,6 +51,8 @@ protected:
 
 class Collector : public cmSimpleExecQueue<int> {
 public:
+    // The worker calls this object's Process: it stops before the object goes.
+    ~Collector() override { Stop(10000); }
     std::mutex lock;
     std::vector<int> seen;
     std::atomic<int> batches{0};
@@ -92,13 +94,14 @@ bool Eventually(F condition)
 
 TEST(Thread, AFailedInitEndsTheThreadWithoutItsBodyAndStopWaitsItsWholeTime)
 {
+    // Sinks are added while no other thread logs.
+    testsupport::LogCapture log;
     FailingInit t;
     EXPECT_EQ(t.Start(5000), S_OK);
     ASSERT_TRUE(Eventually([&] { return t.GetExitCode() == cmsThread::kInitFailedCode; }));
     EXPECT_EQ(t.bodies, 0);
     EXPECT_NE(t.GetThreadId(), 0u) << "it still counts as running";
 
-    testsupport::LogCapture log;
     const auto start = Clock::now();
     t.Stop(300);
     EXPECT_GE(Clock::now() - start, 300ms);
