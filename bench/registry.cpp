@@ -93,8 +93,6 @@ void BM_RawSqliteUpdate(benchmark::State& state)
 }
 BENCHMARK(BM_RawSqliteUpdate);
 
-// Keeps each benchmark's real time per iteration, for the ratios.
-
 }  // namespace
 
 int main(int argc, char** argv)

@@ -1,20 +1,7 @@
 // cmBuffer::ReadResource: a resource's bytes into the buffer.
 #include "CustomCode/Common/cmBuffer.h"
+#include "CustomCode/Common/cmComError.h"
 #include "CustomCode/Common/cmDebugSupport.h"
-#include "CustomCode/Common/cmString.h"
-
-namespace {
-
-// The code's system text without its line break.
-cmString ErrorText(HRESULT hr)
-{
-    cmString text;
-    text.FormatSystemMessage(static_cast<DWORD>(hr));
-    text.TrimRight();
-    return text;
-}
-
-}  // namespace
 
 HRESULT cmBuffer::ReadResource(LPCSTR szType, LPCSTR szName, HMODULE hModule, WORD wLanguage)
 {
@@ -29,6 +16,6 @@ HRESULT cmBuffer::ReadResource(LPCSTR szType, LPCSTR szName, HMODULE hModule, WO
     }
     if (FAILED(hr))
         CM_TRACE_PRINT(CM_DEBUG_INFO, "_com_error Code: 0x%x Text: %s", static_cast<unsigned>(hr),
-                       ErrorText(hr).GetText());
+                       cmErrorMessageText(hr).c_str());
     CM_TRACE_RETURN(hr);
 }

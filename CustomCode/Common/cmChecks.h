@@ -40,6 +40,8 @@ HRESULT cmLogFailedResult(LPCSTR szFile, int nLine, LPCSTR szCondition, HRESULT 
 // The failed-call line for a condition that showed a system call's failure;
 // evaluates to the result code.
 #define CM_LOG_FAILED_CALL(cond) cmLogFailedCall(__FILE__, __LINE__, #cond)
+// The same for a result code the caller already holds; evaluates to it.
+#define CM_LOG_FAILED_RESULT(cond, hr) cmLogFailedResult(__FILE__, __LINE__, #cond, (hr))
 // Returns the last error as a result code from the operation when cond holds.
 #define CM_RETURN_IF_FAILED_CALL(cond)              \
     do {                                            \

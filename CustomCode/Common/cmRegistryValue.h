@@ -46,6 +46,6 @@ private:
     cmString m_default;
     cmRegistryKey m_key;
     cmString m_name;
-    BYTE m_bFlag = 0;  // kept for the layout; unused
+    [[maybe_unused]] BYTE m_bFlag = 0;  // kept for the layout; unused
     bool m_bExisted = false;
 };

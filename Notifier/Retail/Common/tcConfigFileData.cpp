@@ -1,10 +1,10 @@
 #include "Notifier/Retail/Common/tcConfigFileData.h"
 
 #include "CustomCode/Common/cmChecks.h"
+#include "CustomCode/Common/cmComError.h"
 #include "CustomCode/Common/cmDebugSupport.h"
 #include "CustomCode/Common/cmLog.h"
 #include "platform/FileApi.h"
-#include "platform/FormatMessage.h"
 #include "platform/LastError.h"
 
 #include <cstdio>
@@ -14,33 +14,6 @@ namespace {
 
 constexpr DWORD kPacketVersion = 2;
 constexpr DWORD kLengthSize = 4;
-
-// The message text of a result code: the system's text without its line
-// break, "IDispatch error #n" for the dispatch range, else "Unknown error".
-std::string ErrorText(HRESULT hr)
-{
-    char buf[512];
-    const DWORD code = static_cast<DWORD>(hr);
-    DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, buf,
-                             sizeof buf, static_cast<va_list*>(nullptr));
-    if (n > 0) {
-        while (n > 0 && (buf[n - 1] == '\n' || buf[n - 1] == '\r'))
-            --n;
-        return std::string(buf, n);
-    }
-    if (code >= 0x80040200u && code <= 0x8004FFFFu)
-        std::snprintf(buf, sizeof buf, "IDispatch error #%d", static_cast<int>(static_cast<WORD>(code - 0x80040200u)));
-    else
-        std::snprintf(buf, sizeof buf, "Unknown error 0x%0X", code);
-    return buf;
-}
-
-// The report of a failed system call, written whatever the flags say.
-void ReportFailedCall(LPCSTR szFile, int nLine, LPCSTR szCondition, HRESULT hr)
-{
-    cmLogPrint("%s(%d): '%s' returned 0x%x ('%s')\n", szFile, nLine, szCondition, static_cast<unsigned>(hr),
-               ErrorText(hr).c_str());
-}
 
 // The last Win32 error as a result code; a failure that left no error still fails.
 HRESULT LastErrorResult()
@@ -157,10 +130,9 @@ HRESULT tcConfigFileData::ReadFile(LPCSTR szFilePath, tcConfigFileStop* pStop)
     HANDLE hHandle = CreateFileA(szFilePath, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
                                  FILE_ATTRIBUTE_NORMAL, NULL);
     if (INVALID_HANDLE_VALUE == hHandle) {
-        hr = LastErrorResult();
-        ReportFailedCall(__FILE__, __LINE__, "INVALID_HANDLE_VALUE == hHandle", hr);
+        hr = CM_LOG_FAILED_RESULT(INVALID_HANDLE_VALUE == hHandle, LastErrorResult());
         CM_TRACE_PRINT(CM_DEBUG_INFO, "_com_error Code: 0x%x Text: %s", static_cast<unsigned>(hr),
-                       ErrorText(hr).c_str());
+                       cmErrorMessageText(hr).c_str());
         CM_TRACE_RETURN(hr);
     }
     hr = ReadFileHandle(hHandle, pStop);
@@ -315,10 +287,9 @@ HRESULT tcConfigFileData::WriteFile(LPCSTR szFilePath)
     HRESULT hr = S_OK;
     HANDLE hHandle = CreateFileA(szFilePath, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
     if (INVALID_HANDLE_VALUE == hHandle) {
-        hr = LastErrorResult();
-        ReportFailedCall(__FILE__, __LINE__, "INVALID_HANDLE_VALUE == hHandle", hr);
+        hr = CM_LOG_FAILED_RESULT(INVALID_HANDLE_VALUE == hHandle, LastErrorResult());
         CM_TRACE_PRINT(CM_DEBUG_INFO, "_com_error Code: 0x%x Text: %s", static_cast<unsigned>(hr),
-                       ErrorText(hr).c_str());
+                       cmErrorMessageText(hr).c_str());
         CM_TRACE_RETURN(hr);
     }
     hr = WriteFileHandle(hHandle);
@@ -427,7 +398,7 @@ HRESULT tcConfigFileData::GetProductVersionList(tcProductVersionList& list) cons
         list = m_ProductVersionList;
     } catch (const std::bad_alloc&) {
         hr = E_OUTOFMEMORY;
-        CM_TRACE_PRINT(CM_DEBUG_WARNING, "error %d <message> <%s>", static_cast<int>(hr), ErrorText(hr).c_str());
+        CM_TRACE_PRINT(CM_DEBUG_WARNING, "error %d <message> <%s>", static_cast<int>(hr), cmErrorMessageText(hr).c_str());
     }
     CM_TRACE_RETURN(hr);
 }
@@ -468,7 +439,7 @@ HRESULT tcConfigFileData::GetDescriptionList(tcDescriptionList& list) const
         list = m_DescriptionList;
     } catch (const std::bad_alloc&) {
         hr = E_OUTOFMEMORY;
-        CM_TRACE_PRINT(CM_DEBUG_WARNING, "error %d <message> <%s>", static_cast<int>(hr), ErrorText(hr).c_str());
+        CM_TRACE_PRINT(CM_DEBUG_WARNING, "error %d <message> <%s>", static_cast<int>(hr), cmErrorMessageText(hr).c_str());
     }
     CM_TRACE_RETURN(hr);
 }
@@ -481,7 +452,7 @@ HRESULT tcConfigFileData::GetHTMLDescriptionFolderList(tcHTMLDescriptionFolderLi
         list = m_HTMLDescriptionFolderList;
     } catch (const std::bad_alloc&) {
         hr = E_OUTOFMEMORY;
-        CM_TRACE_PRINT(CM_DEBUG_WARNING, "error %d <message> <%s>", static_cast<int>(hr), ErrorText(hr).c_str());
+        CM_TRACE_PRINT(CM_DEBUG_WARNING, "error %d <message> <%s>", static_cast<int>(hr), cmErrorMessageText(hr).c_str());
     }
     CM_TRACE_RETURN(hr);
 }
@@ -494,7 +465,7 @@ HRESULT tcConfigFileData::SetHTMLDescriptionFolderList(const tcHTMLDescriptionFo
         m_HTMLDescriptionFolderList = list;
     } catch (const std::bad_alloc&) {
         hr = E_OUTOFMEMORY;
-        CM_TRACE_PRINT(CM_DEBUG_WARNING, "error %d <message> <%s>", static_cast<int>(hr), ErrorText(hr).c_str());
+        CM_TRACE_PRINT(CM_DEBUG_WARNING, "error %d <message> <%s>", static_cast<int>(hr), cmErrorMessageText(hr).c_str());
     }
     CM_TRACE_RETURN(hr);
 }

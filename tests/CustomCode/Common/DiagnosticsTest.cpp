@@ -130,6 +130,16 @@ TEST(StackTraceText, FramesNameTheCallChainInTheFixedFormat)
     }
 }
 
+TEST(StackTraceText, AContextThatNamesNoInstructionGivesNoTrace)
+{
+    // A signal context whose registers are all zero points at no code: there
+    // is no frame to start from, and the trace says so instead of walking
+    // from somewhere else.
+    alignas(16) static const unsigned char zeroContext[4096] = {};
+    EXPECT_EQ(std::string(cmGetStackTrace(-1, zeroContext).GetText()), "No Trace Available.");
+    EXPECT_EQ(std::string(cmGetStackTrace(5, zeroContext).GetText()), "No Trace Available.");
+}
+
 TEST(RefCountEx, TrackingKeepsATraceOfEveryChangeAndReportsTheLifetime)
 {
     testsupport::LogCapture log;

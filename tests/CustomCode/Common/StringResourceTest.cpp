@@ -1,10 +1,12 @@
 // cmString resource loading: the three load paths, the language fall-back
 // chain and its order, the program's English table; cmBuffer::ReadResource.
 #include "CustomCode/Common/cmBuffer.h"
+#include "CustomCode/Common/cmDebugSupport.h"
 #include "CustomCode/Common/cmString.h"
 
 #include "platform/Environment.h"
 #include "platform/Resources.h"
+#include "tests/support/LogCapture.h"
 
 #include <cstring>
 #include <gtest/gtest.h>
@@ -232,6 +234,18 @@ TEST(BufferResource, ReadResourceCopiesTheBytesOrDeniesAccess)
     EXPECT_EQ(b.ReadResource("JPG", MAKEINTRESOURCEA(130), table.Handle(), 1033), E_ACCESSDENIED);
     static HINSTANCE__ stranger;
     EXPECT_EQ(b.ReadResource(RT_RCDATA, "NOTES", &stranger, 1033), E_ACCESSDENIED);
+    {
+        // With the info bit the refusal is reported as a caught result error,
+        // and the return bit reports it under "hr".
+        testsupport::LogCapture log;
+        const DWORD saved = cmDebugFlags<0x10>();
+        cmDebugFlags<0x10>() = CM_DEBUG_INFO | CM_DEBUG_RETURN;
+        EXPECT_EQ(b.ReadResource(RT_RCDATA, "NOTES", table.Handle(), 1031), E_ACCESSDENIED);
+        cmDebugFlags<0x10>() = saved;
+        EXPECT_EQ(log.Lines(), (std::vector<std::string>{
+                                   "cmBuffer::ReadResource: _com_error Code: 0x80070005 Text: Access is denied.\n",
+                                   "cmBuffer::ReadResource: Returning hr as 0x80070005\n"}));
+    }
     // The program's own string block 367 holds entry 5868 at position 12.
     ASSERT_EQ(b.ReadResource(RT_STRING, MAKEINTRESOURCEA(367), GetModuleHandleA(nullptr), 1033), S_OK);
     std::u16string text;

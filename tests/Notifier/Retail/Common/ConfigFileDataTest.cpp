@@ -304,7 +304,17 @@ TEST_F(ConfigFileTest, FilesThatCannotBeOpened)
     EXPECT_EQ(tail, report.substr(report.size() - tail.size()));
     log.Clear();
 
+    // With the info bit the caught code follows the report, with its text.
+    cmDebugFlags<0x100>() = CM_DEBUG_INFO;
     EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND), d.WriteFile(PathOf("no/such/Update.cfg").c_str()));
+    cmDebugFlags<0x100>() = 0;
+    ASSERT_EQ(2u, log.Lines().size());
+    EXPECT_NE(std::string::npos,
+              log.Lines()[0].find("): 'INVALID_HANDLE_VALUE == hHandle' returned 0x80070003 ('The system cannot find "
+                                  "the path specified.')\n\n"));
+    EXPECT_EQ("tcConfigFileData::WriteFile: _com_error Code: 0x80070003 Text: The system cannot find the path "
+              "specified.\n",
+              log.Lines()[1]);
     log.Clear();
     EXPECT_EQ(E_INVALIDARG, d.ReadFileHandle(INVALID_HANDLE_VALUE));
     EXPECT_TRUE(log.Contains("INVALID ARG: Evaluation of 'hHandle!=INVALID_HANDLE_VALUE' failed.  Returning E_INVALIDARG.\n"));
