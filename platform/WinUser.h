@@ -119,7 +119,13 @@ struct CREATESTRUCTA {
 constexpr UINT WM_NULL = 0x0000;
 constexpr UINT WM_CREATE = 0x0001;
 constexpr UINT WM_DESTROY = 0x0002;
+constexpr UINT WM_PAINT = 0x000F;
 constexpr UINT WM_CLOSE = 0x0010;
+constexpr UINT WM_QUERYDRAGICON = 0x0037;
+constexpr UINT WM_SETICON = 0x0080;
+constexpr UINT WM_INITDIALOG = 0x0110;
+constexpr UINT WM_COMMAND = 0x0111;
+constexpr UINT WM_SYSCOMMAND = 0x0112;
 constexpr UINT WM_QUIT = 0x0012;
 constexpr UINT WM_NCCREATE = 0x0081;
 constexpr UINT WM_NCDESTROY = 0x0082;
@@ -171,7 +177,46 @@ constexpr DWORD WS_POPUP = 0x80000000;
 constexpr DWORD WS_CHILD = 0x40000000;
 constexpr DWORD WS_VISIBLE = 0x10000000;
 constexpr DWORD WS_DISABLED = 0x08000000;
+constexpr DWORD WS_MINIMIZE = 0x20000000;
+constexpr DWORD WS_MAXIMIZE = 0x01000000;
+constexpr DWORD WS_CAPTION = 0x00C00000;
+constexpr DWORD WS_SYSMENU = 0x00080000;
+constexpr DWORD WS_THICKFRAME = 0x00040000;
+constexpr DWORD WS_TABSTOP = 0x00010000;
 constexpr DWORD WS_EX_TOOLWINDOW = 0x00000080;
+constexpr DWORD WS_EX_TOPMOST = 0x00000008;
+constexpr DWORD WS_EX_TRANSPARENT = 0x00000020;
+
+// Dialog, button and static styles.
+constexpr DWORD DS_MODALFRAME = 0x0080;
+constexpr DWORD DS_CENTER = 0x0800;
+constexpr DWORD BS_PUSHBUTTON = 0x0000;
+constexpr DWORD BS_DEFPUSHBUTTON = 0x0001;
+constexpr DWORD BS_TYPEMASK = 0x000F;
+constexpr DWORD ES_MULTILINE = 0x0004;
+constexpr DWORD ES_READONLY = 0x0800;
+
+// Dialog results and command ids.
+constexpr int IDOK = 1;
+constexpr int IDCANCEL = 2;
+
+// WM_SETICON kinds.
+constexpr WPARAM ICON_SMALL = 0;
+constexpr WPARAM ICON_BIG = 1;
+
+// WM_SYSCOMMAND commands.
+constexpr UINT SC_SIZE = 0xF000;
+constexpr UINT SC_MOVE = 0xF010;
+constexpr UINT SC_MINIMIZE = 0xF020;
+constexpr UINT SC_MAXIMIZE = 0xF030;
+constexpr UINT SC_CLOSE = 0xF060;
+constexpr UINT SC_KEYMENU = 0xF100;
+constexpr UINT SC_RESTORE = 0xF120;
+
+// ShowWindow commands.
+constexpr int SW_HIDE = 0;
+constexpr int SW_SHOWNORMAL = 1;
+constexpr int SW_SHOW = 5;
 
 // GetWindowLongPtrA / SetWindowLongPtrA indices.
 constexpr int GWLP_WNDPROC = -4;

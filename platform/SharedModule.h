@@ -1,0 +1,33 @@
+// One of the program's own plug-in modules, loaded from a file at run time
+// (dlopen). The module resolves the program's functions from the program
+// itself, which exports them. A loaded module stays loaded until the process
+// ends: a GUI toolkit leaves exit handlers behind that must stay callable.
+#pragma once
+
+#include <string>
+
+namespace platform {
+
+class SharedModule {
+public:
+    SharedModule() = default;
+    ~SharedModule();
+    SharedModule(const SharedModule&) = delete;
+    SharedModule& operator=(const SharedModule&) = delete;
+
+    // False with Error() telling why.
+    bool Open(const std::string& path);
+    // The address of the exported symbol, or null.
+    void* Symbol(const char* name) const;
+    bool IsOpen() const { return m_handle != nullptr; }
+    const std::string& Error() const { return m_error; }
+
+private:
+    void* m_handle = nullptr;
+    std::string m_error;
+};
+
+// The folder of the running program's file (no trailing separator).
+std::string ExecutableFolder();
+
+}  // namespace platform
