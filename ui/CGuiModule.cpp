@@ -1,0 +1,72 @@
+#include "ui/CGuiModule.h"
+
+#include "CustomCode/Common/cmLog.h"
+#include "platform/Environment.h"
+#include "platform/SharedModule.h"
+
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr const char* kModuleName = "NotifierQt.so";
+
+// The module and its toolkit, for the life of the process: a toolkit once
+// started cannot be unloaded.
+struct LoadedModule {
+    platform::SharedModule module;
+    IGuiToolkit* toolkit = nullptr;
+    bool tried = false;
+    bool started = false;
+};
+
+LoadedModule& State()
+{
+    static LoadedModule state;
+    return state;
+}
+
+std::vector<std::string> Candidates()
+{
+    char buf[4096];
+    const DWORD n = GetEnvironmentVariableA("BRELVO_GUI_MODULE", buf, sizeof buf);
+    if (n > 0 && n < sizeof buf)
+        return {std::string(buf, n)};
+    const std::string here = platform::ExecutableFolder();
+    return {here + "/" + kModuleName, here + "/../" + kModuleName};
+}
+
+}  // namespace
+
+IGuiToolkit* CGuiModule::Toolkit()
+{
+    LoadedModule& s = State();
+    if (!s.tried) {
+        s.tried = true;
+        std::string errors;
+        for (const std::string& path : Candidates()) {
+            if (s.module.Open(path))
+                break;
+            errors += " " + s.module.Error();
+        }
+        if (!s.module.IsOpen()) {
+            cmLogPrint("CGuiModule: the GUI module cannot be loaded:%s\n", errors.c_str());
+            return nullptr;
+        }
+        auto entry = reinterpret_cast<NotifierGuiToolkitEntry>(s.module.Symbol(NOTIFIER_GUI_TOOLKIT_ENTRY));
+        s.toolkit = entry != nullptr ? entry() : nullptr;
+        if (s.toolkit == nullptr) {
+            cmLogPrint("CGuiModule: the GUI module has no toolkit\n");
+            return nullptr;
+        }
+        s.started = s.toolkit->Start();
+        if (!s.started)
+            cmLogPrint("CGuiModule: no display can be reached; dialogs cannot be shown\n");
+    }
+    return s.started ? s.toolkit : nullptr;
+}
+
+bool CGuiModule::IsLoaded()
+{
+    return State().module.IsOpen();
+}

@@ -1,0 +1,56 @@
+// The seam between the dialogs and the GUI toolkit. Dialog logic lives in
+// CDialog and its derived classes, which hold the dialog's state (texts,
+// geometry in pixels, visibility, focus) and know nothing of the toolkit; a
+// view shows that state in real windows and reports the user's actions back.
+// The toolkit lives in a module of its own that is loaded the first time a
+// dialog must become visible (CGuiModule).
+#pragma once
+
+#include "platform/DeviceContext.h"
+#include "platform/WinTypes.h"
+#include "ui/CDialogTemplate.h"
+
+#include <memory>
+#include <string>
+
+class CDialog;
+
+// One dialog's window. Geometry is in logical pixels of 96 dots per inch;
+// the toolkit scales it for the screen.
+class IDialogView {
+public:
+    virtual ~IDialogView() = default;
+    virtual void SetCaption(const std::string& text) = 0;
+    virtual void SetControlText(WORD id, const std::string& text) = 0;
+    virtual void SetControlGeometry(WORD id, const CDialogRect& rect) = 0;  // client coordinates
+    virtual void SetControlVisible(WORD id, bool visible) = 0;
+    // The outer rectangle in screen coordinates; the client area is that
+    // minus the dialog frame the dialog computes.
+    virtual void SetWindowGeometry(const CDialogRect& outer, const CDialogRect& client) = 0;
+    // Places the window in the middle of the screen; gives the new outer
+    // rectangle.
+    virtual CDialogRect Centre(const CDialogRect& outer) = 0;
+    virtual void Show(bool visible) = 0;
+    virtual void SetFocusControl(WORD id) = 0;
+    virtual void SetIcon(const platform::PixelImage* image) = 0;
+    virtual void SetEnabled(bool enabled) = 0;
+    virtual void Repaint() = 0;
+};
+
+class IGuiToolkit {
+public:
+    virtual ~IGuiToolkit() = default;
+    // Starts the toolkit on the calling thread (once); false when no display
+    // can be reached. The toolkit then also drives the thread's messages.
+    virtual bool Start() = 0;
+    // The window for dialog, owned by owner's window (null: none).
+    virtual std::unique_ptr<IDialogView> CreateView(CDialog& dialog, IDialogView* owner) = 0;
+    // Runs the toolkit's loop until dialog.IsEnded().
+    virtual void RunModalLoop(CDialog& dialog) = 0;
+    // Makes a running modal loop look at its dialog again.
+    virtual void WakeUp() = 0;
+};
+
+// The entry the toolkit module exports.
+using NotifierGuiToolkitEntry = IGuiToolkit* (*)();
+#define NOTIFIER_GUI_TOOLKIT_ENTRY "NotifierGuiToolkit"
