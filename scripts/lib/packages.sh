@@ -18,4 +18,4 @@ ensure_packages() {
 }
 
 # The packages the build and the tests use.
-NOTIFIER_BUILD_PACKAGES=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev libsqlite3-dev libdw-dev)
+NOTIFIER_BUILD_PACKAGES=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev libsqlite3-dev libdw-dev libjpeg62-turbo-dev)
