@@ -13,10 +13,11 @@
 #include <cstddef>
 
 // Global memory (GMEM_MOVEABLE blocks are the only kind the program uses).
-struct HGLOBAL__ {
-    int unused;
-};
-using HGLOBAL = HGLOBAL__*;
+// HGLOBAL is the handle type of platform/Resources.h (a void pointer, as on
+// Windows); a value that GlobalAlloc did not return is refused with
+// ERROR_INVALID_HANDLE. Blocks are limited to 0xFFFFFFFF bytes, the range of
+// a stream's 32-bit counts. A zero-size block exists but has no bytes:
+// GlobalLock gives null for it.
 constexpr UINT GMEM_MOVEABLE = 0x0002;
 constexpr UINT GMEM_ZEROINIT = 0x0040;
 HGLOBAL GlobalAlloc(UINT uFlags, std::size_t dwBytes);
@@ -26,6 +27,9 @@ std::size_t GlobalSize(HGLOBAL hMem);
 HGLOBAL GlobalFree(HGLOBAL hMem);  // null on success
 
 // A readable, writable and seekable stream.
+constexpr HRESULT STG_E_INVALIDPOINTER = static_cast<HRESULT>(0x80030009);
+constexpr HRESULT STG_E_SEEKERROR = static_cast<HRESULT>(0x80030019);
+constexpr HRESULT STG_E_MEDIUMFULL = static_cast<HRESULT>(0x80030070);
 constexpr DWORD STREAM_SEEK_SET = 0;
 constexpr DWORD STREAM_SEEK_CUR = 1;
 constexpr DWORD STREAM_SEEK_END = 2;
@@ -40,7 +44,13 @@ protected:
 using LPSTREAM = IStream*;
 
 // A stream over hGlobal's bytes (its whole size); with fDeleteOnRelease the
-// block is freed when the stream goes. A null hGlobal makes a new block.
+// block is freed when the stream goes. A null hGlobal makes a new block,
+// which the stream always frees (nothing else can reach it). E_INVALIDARG for
+// a handle that is not a live block.
+// As the Windows stream does: Read gives S_OK also when it reads fewer bytes
+// than asked (none past the end); Write past the end grows the block (a gap
+// reads as zeros); Seek may go past the end but not before the start
+// (STG_E_SEEKERROR, also for an unknown origin or a position beyond 32 bits).
 HRESULT CreateStreamOnHGlobal(HGLOBAL hGlobal, BOOL fDeleteOnRelease, LPSTREAM* ppstm);
 
 using OLE_XPOS_HIMETRIC = LONG;
@@ -67,5 +77,11 @@ using LPPICTURE = IPicture*;
 // Reads lSize bytes (0: the rest of the stream) and decodes them.
 // CTL_E_INVALIDPICTURE for data that is neither JPEG nor bitmap or does not
 // decode; E_NOINTERFACE for an interface other than IPicture or IUnknown.
+// Data that ends early (a stream shorter than lSize, a JPEG without its end
+// marker, a bitmap without all its rows) does not decode, and neither does
+// an image wider or higher than 16384 pixels or above 64 Mi pixels.
+// Bitmaps: uncompressed 1, 4, 8, 24 and 32 bits per pixel, either row order.
 constexpr HRESULT CTL_E_INVALIDPICTURE = static_cast<HRESULT>(0x800A01E1);
+// Render with an empty destination or source rectangle.
+constexpr HRESULT CTL_E_INVALIDPROPERTYVALUE = static_cast<HRESULT>(0x800A017C);
 HRESULT OleLoadPicture(LPSTREAM lpstream, LONG lSize, BOOL fRunmode, REFIID riid, void** lplpvObj);
