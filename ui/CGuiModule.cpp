@@ -18,6 +18,7 @@ struct LoadedModule {
     IGuiToolkit* toolkit = nullptr;
     bool tried = false;
     bool started = false;
+    bool reported = false;
 };
 
 LoadedModule& State()
@@ -59,9 +60,14 @@ IGuiToolkit* CGuiModule::Toolkit()
             cmLogPrint("CGuiModule: the GUI module has no toolkit\n");
             return nullptr;
         }
+    }
+    // A display that was missing may have come since: each dialog asks again.
+    if (!s.started && s.toolkit != nullptr) {
         s.started = s.toolkit->Start();
-        if (!s.started)
+        if (!s.started && !s.reported) {
+            s.reported = true;
             cmLogPrint("CGuiModule: no display can be reached; dialogs cannot be shown\n");
+        }
     }
     return s.started ? s.toolkit : nullptr;
 }

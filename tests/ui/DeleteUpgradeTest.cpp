@@ -36,7 +36,11 @@ TEST_F(DeleteUpgradeTest, YesAndEnterGiveOneNoAndEscapeGiveTwo)
     EXPECT_EQ(Ask([](QWidget* w) { QTest::mouseClick(Control(w, IDCANCEL), Qt::LeftButton); }), IDCANCEL);
     EXPECT_EQ(Ask([](QWidget* w) { QTest::keyClick(w, Qt::Key_Escape); }), IDCANCEL);
     // Enter presses the default button "Yes", which has the focus at first.
-    EXPECT_EQ(Ask([](QWidget*) { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return); }), IDOK);
+    EXPECT_EQ(Ask([](QWidget* w) {
+                  ASSERT_EQ(w->focusWidget(), Control(w, IDOK));
+                  QTest::keyClick(w->focusWidget(), Qt::Key_Return);
+              }),
+              IDOK);
     // With the focus moved to "No", Enter presses "No", as a dialog box does.
     EXPECT_EQ(Ask([](QWidget* w) {
                   Control(w, IDCANCEL)->setFocus();

@@ -141,8 +141,11 @@ void QtDialogWindow::Show(bool visible)
 {
     if (visible) {
         show();
-        raise();
-        activateWindow();
+        // Server-less platforms have no stacking or activation to ask for.
+        if (QGuiApplication::platformName() != QLatin1String("offscreen")) {
+            raise();
+            activateWindow();
+        }
     } else {
         hide();
     }
@@ -213,6 +216,9 @@ bool QtDialogWindow::eventFilter(QObject* watched, QEvent* event)
         // focus (a push button would otherwise take Enter as a click only
         // when it is the default one).
         if (key->key() == Qt::Key_Escape || key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+            // Keys go to the control with the focus, whatever the window
+            // manager said about activation.
+            m_dialog.ViewFocus(watched->objectName().toInt());
             keyPressEvent(key);
             return true;
         }
