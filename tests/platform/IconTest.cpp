@@ -143,7 +143,7 @@ TEST(IcoDecoderTest, PngEntriesAreSkipped)
 TEST(IcoDecoderTest, DamagedImageFallsBackToTheNextClosest)
 {
     Bytes broken = SolidIconDib32(32, 32, kGreen);
-    broken.resize(broken.size() - 1);  // the mask's last byte is missing
+    broken.pop_back();  // the mask's last byte is missing
     platform::PixelImage image;
     ASSERT_TRUE(DecodeClosest(testsupport::IcoFile({{32, 32, 32, broken}, {16, 16, 32, SolidIconDib32(16, 16, kRed)}}),
                               image));

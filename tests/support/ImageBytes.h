@@ -157,7 +157,12 @@ inline Bytes SourceFile(const std::string& relative)
 }
 
 // The test photograph: 96 × 48 pixels, the top half red on the left and blue
-// on the right, the bottom half green; JFIF 96 dots per inch.
+// on the right, the bottom half green; JFIF 96 dots per inch, baseline,
+// no chroma subsampling. Made with ImageMagick's convert, arguments:
+//   ( -size 48x24 xc:#FF0000 -size 48x24 xc:#0000FF +append )
+//   -size 96x24 xc:#00FF00 -append -strip -quality 95 -sampling-factor 1x1
+//   -density 96 -units PixelsPerInch photo.jpg
+// photo-cmyk.jpg is the same converted with -colorspace CMYK (Adobe CMYK).
 inline Bytes TestPhoto() { return SourceFile("tests/platform/resources/photo.jpg"); }
 
 // The photograph with its JFIF density unit and values replaced.
