@@ -34,7 +34,9 @@ std::vector<std::string> Candidates()
     if (n > 0 && n < sizeof buf)
         return {std::string(buf, n)};
     const std::string here = platform::ExecutableFolder();
-    return {here + "/" + kModuleName, here + "/../" + kModuleName};
+    // Beside the program (the build tree), one folder up (the test programs),
+    // and the installed layout <prefix>/bin + <prefix>/lib/notifier.
+    return {here + "/" + kModuleName, here + "/../" + kModuleName, here + "/../lib/notifier/" + kModuleName};
 }
 
 }  // namespace

@@ -1,8 +1,9 @@
 // CGuiModule: the GUI toolkit module, loaded and started the first time a
 // dialog must become visible. A run that shows nothing never loads it.
 //
-// The module is NotifierQt.so beside the program (or one folder up, where
-// the test programs live), or the file $BRELVO_GUI_MODULE names.
+// The module is NotifierQt.so beside the program, one folder up (where the
+// test programs live) or in ../lib/notifier/ (installed), or the file
+// $BRELVO_GUI_MODULE names.
 #pragma once
 
 #include "ui/DialogView.h"
