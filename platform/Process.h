@@ -62,6 +62,10 @@ using LPPROCESS_INFORMATION = PROCESS_INFORMATION*;
 // when the command line is empty (ERROR_INVALID_PARAMETER), no program file
 // is found (ERROR_FILE_NOT_FOUND), the folder cannot be entered or the
 // program cannot be run (its error). The caller closes both handles.
+// Creation flags. Every program started here leads a process group of its
+// own already; the flag is accepted for the callers that ask for it.
+constexpr DWORD CREATE_NEW_PROCESS_GROUP = 0x00000200;
+
 BOOL CreateProcessA(LPCSTR lpApplicationName, LPSTR lpCommandLine, void* lpProcessAttributes, void* lpThreadAttributes,
                     BOOL bInheritHandles, DWORD dwCreationFlags, LPVOID lpEnvironment, LPCSTR lpCurrentDirectory,
                     LPSTARTUPINFOA lpStartupInfo, LPPROCESS_INFORMATION lpProcessInformation);

@@ -18,7 +18,7 @@ ensure_packages() {
 }
 
 # The packages the build and the tests use.
-NOTIFIER_BUILD_PACKAGES=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev libsqlite3-dev libdw-dev libjpeg62-turbo-dev)
+NOTIFIER_BUILD_PACKAGES=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev libsqlite3-dev libdw-dev libjpeg62-turbo-dev ccache)
 # The dialogs: Qt 6 Widgets, the dialog font (DejaVu Sans, measured with
 # FreeType through fontconfig) and a font with the CJK languages' glyphs.
 NOTIFIER_BUILD_PACKAGES+=(qt6-base-dev libfreetype-dev libfontconfig-dev fonts-dejavu-core fonts-wqy-microhei)
