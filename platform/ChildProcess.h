@@ -19,6 +19,7 @@ public:
         std::string workingDirectory;                              // empty: the caller's
         std::vector<std::pair<std::string, std::string>> environment;  // set or replaced
         std::string stdoutFile;                                    // empty: inherited
+        std::string stderrFile;                                    // empty: inherited; not stdoutFile
     };
 
     ChildProcess() = default;

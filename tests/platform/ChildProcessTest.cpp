@@ -65,6 +65,22 @@ TEST(ChildProcess, RunsInTheGivenFolderWithTheGivenEnvironment)
     EXPECT_EQ(ReadAll(opt.stdoutFile), work + "\nvalue 1\n");
 }
 
+TEST(ChildProcess, OutputAndErrorsGoToTheirOwnFiles)
+{
+    platform::ScopedTempDirectory dir;
+    platform::ChildProcess::Options opt;
+    opt.stdoutFile = dir.Path() + "/out";
+    opt.stderrFile = dir.Path() + "/err";
+    std::ofstream(opt.stderrFile) << "left over from an earlier run\n";
+    platform::ChildProcess p;
+    ASSERT_EQ(p.Start({"sh", "-c", "echo to-out; echo to-err >&2; exit 4"}, opt), ERROR_SUCCESS);
+    int code = -1;
+    ASSERT_TRUE(p.Wait(10000, code));
+    EXPECT_EQ(code, 4);
+    EXPECT_EQ(ReadAll(opt.stdoutFile), "to-out\n");
+    EXPECT_EQ(ReadAll(opt.stderrFile), "to-err\n") << "the file is truncated, not appended to";
+}
+
 TEST(ChildProcess, AMissingProgramIsAnError)
 {
     platform::ChildProcess p;
