@@ -145,4 +145,17 @@ void ChildProcess::Kill(int sig)
         ::kill(m_pid, sig == 0 ? SIGKILL : sig);
 }
 
+bool ChildProcess::Stop(int graceMs)
+{
+    if (m_pid <= 0 || Reap(false))
+        return false;
+    ::kill(m_pid, SIGTERM);
+    int code = 0;
+    if (Wait(graceMs, code))
+        return true;
+    ::kill(m_pid, SIGKILL);
+    Reap(true);
+    return false;
+}
+
 }  // namespace platform
