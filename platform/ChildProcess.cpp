@@ -83,6 +83,9 @@ DWORD ChildProcess::Start(const std::vector<std::string>& argv, const Options& o
     if (!options.stdoutFile.empty())
         posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, options.stdoutFile.c_str(),
                                          O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    if (!options.stderrFile.empty())
+        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, options.stderrFile.c_str(),
+                                         O_WRONLY | O_CREAT | O_TRUNC, 0600);
 
     pid_t pid = -1;
     const bool search = args[0].find('/') == std::string::npos;
@@ -140,6 +143,19 @@ void ChildProcess::Kill(int sig)
 {
     if (m_pid > 0 && !m_exited)
         ::kill(m_pid, sig == 0 ? SIGKILL : sig);
+}
+
+bool ChildProcess::Stop(int graceMs)
+{
+    if (m_pid <= 0 || Reap(false))
+        return false;
+    ::kill(m_pid, SIGTERM);
+    int code = 0;
+    if (Wait(graceMs, code))
+        return true;
+    ::kill(m_pid, SIGKILL);
+    Reap(true);
+    return false;
 }
 
 }  // namespace platform

@@ -19,6 +19,7 @@ public:
         std::string workingDirectory;                              // empty: the caller's
         std::vector<std::pair<std::string, std::string>> environment;  // set or replaced
         std::string stdoutFile;                                    // empty: inherited
+        std::string stderrFile;                                    // empty: inherited; not stdoutFile
     };
 
     ChildProcess() = default;
@@ -43,6 +44,10 @@ public:
     bool HasExited();
     // Sends a signal to a running child (SIGKILL when sig is 0).
     void Kill(int sig = 0);
+    // Asks a running child to end (SIGTERM), so it can clean up after itself,
+    // and kills it when it has not ended within graceMs. True when it ended
+    // on the request; the child is reaped either way.
+    bool Stop(int graceMs);
 
 private:
     bool Reap(bool block);

@@ -1,0 +1,208 @@
+#include "tests/e2e/DesktopSession.h"
+
+#include "platform/Environment.h"
+#include "platform/WinError.h"
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+namespace fs = std::filesystem;
+
+namespace e2e {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr auto kPollStep = std::chrono::milliseconds(50);
+
+bool IsExecutableFile(const fs::path& p)
+{
+    std::error_code ec;
+    const fs::file_status st = fs::status(p, ec);
+    if (ec || !fs::is_regular_file(st))
+        return false;
+    const fs::perms exec = fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec;
+    return (st.permissions() & exec) != fs::perms::none;
+}
+
+std::vector<std::string> Lines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        if (!line.empty())
+            lines.push_back(line);
+    return lines;
+}
+
+bool Contains(const std::vector<std::string>& list, const std::string& item)
+{
+    return std::find(list.begin(), list.end(), item) != list.end();
+}
+
+// xdotool matches titles as regular expressions; the captions the tests look
+// for have no special characters, so anchoring them makes the match exact.
+std::string ExactTitle(const std::string& caption) { return "^" + caption + "$"; }
+
+}  // namespace
+
+std::string FindInPath(const std::string& program)
+{
+    std::istringstream path(platform::GetEnv("PATH"));
+    for (std::string dir; std::getline(path, dir, ':');) {
+        if (dir.empty())
+            continue;
+        const fs::path candidate = fs::path(dir) / program;
+        if (IsExecutableFile(candidate))
+            return candidate.string();
+    }
+    return {};
+}
+
+std::string ReadText(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+RunResult Run(const std::vector<std::string>& argv, const Environment& env, const std::string& scratchFolder,
+              int timeoutMs)
+{
+    static std::atomic<int> s_runs{0};
+    const std::string base = scratchFolder + "/run-" + std::to_string(++s_runs);
+    platform::ChildProcess::Options opt;
+    opt.environment = env;
+    opt.stdoutFile = base + ".out";
+    opt.stderrFile = base + ".err";
+    RunResult result;
+    platform::ChildProcess child;
+    if (child.Start(argv, opt) != ERROR_SUCCESS) {
+        result.err = "cannot start " + argv.front();
+        return result;
+    }
+    result.ended = child.Wait(timeoutMs, result.exitCode);
+    if (!result.ended) {
+        child.Kill();
+        int ignored = 0;
+        child.Wait(5000, ignored);
+    }
+    result.out = ReadText(opt.stdoutFile);
+    result.err = ReadText(opt.stderrFile);
+    return result;
+}
+
+VirtualDisplay::VirtualDisplay(const std::string& scratchFolder, int timeoutMs)
+{
+    const std::string xvfb = FindInPath("Xvfb");
+    if (xvfb.empty()) {
+        m_failure = "Xvfb is not installed";
+        return;
+    }
+    // -displayfd 1: the server picks a free display number and writes it to
+    // its standard output once it accepts connections.
+    platform::ChildProcess::Options opt;
+    opt.stdoutFile = scratchFolder + "/xvfb.display";
+    opt.stderrFile = scratchFolder + "/xvfb.log";
+    if (m_server.Start({xvfb, "-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-noreset"}, opt) !=
+        ERROR_SUCCESS) {
+        m_failure = "cannot start " + xvfb;
+        return;
+    }
+    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        const std::string text = ReadText(opt.stdoutFile);
+        if (!text.empty() && text.back() == '\n') {
+            m_name = ":" + text.substr(0, text.size() - 1);
+            return;
+        }
+        if (m_server.HasExited()) {
+            m_failure = "Xvfb ended at once:\n" + ReadText(opt.stderrFile);
+            return;
+        }
+        if (Clock::now() >= deadline) {
+            m_failure = "Xvfb named no display in time:\n" + ReadText(opt.stderrFile);
+            m_server.Kill();
+            return;
+        }
+        std::this_thread::sleep_for(kPollStep);
+    }
+}
+
+VirtualDisplay::~VirtualDisplay() { m_server.Stop(5000); }
+
+Keyboard::Keyboard(std::string display, std::string scratchFolder)
+    : m_display(std::move(display)), m_scratch(std::move(scratchFolder))
+{
+}
+
+RunResult Keyboard::Xdotool(const std::vector<std::string>& args, int timeoutMs) const
+{
+    std::vector<std::string> argv{"xdotool"};
+    argv.insert(argv.end(), args.begin(), args.end());
+    RunResult r = Run(argv, {{"DISPLAY", m_display}}, m_scratch, timeoutMs);
+    if (!r.ended || r.exitCode != 0) {
+        m_lastError = "xdotool";
+        for (const std::string& a : args)
+            m_lastError += " '" + a + "'";
+        m_lastError += r.ended ? " exited " + std::to_string(r.exitCode) : " did not end";
+        m_lastError += ": " + r.err;
+    }
+    return r;
+}
+
+std::vector<std::string> Keyboard::VisibleWindows(const std::string& caption) const
+{
+    // Exit code 1 with no output: no such window.
+    const RunResult r = Xdotool({"search", "--onlyvisible", "--name", ExactTitle(caption)}, 10000);
+    return r.ended && r.exitCode == 0 ? Lines(r.out) : std::vector<std::string>{};
+}
+
+std::string Keyboard::WaitForNewWindow(const std::string& caption, const std::vector<std::string>& known,
+                                       int timeoutMs) const
+{
+    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    do {
+        for (const std::string& w : VisibleWindows(caption)) {
+            if (!Contains(known, w)) {
+                // Mapped a moment ago: the toolkit finishes showing it (and
+                // sets its focus widget) before the keys come.
+                std::this_thread::sleep_for(std::chrono::milliseconds(300));
+                return w;
+            }
+        }
+        std::this_thread::sleep_for(kPollStep);
+    } while (Clock::now() < deadline);
+    return {};
+}
+
+bool Keyboard::WaitUntilGone(const std::string& window, const std::string& caption, int timeoutMs) const
+{
+    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    do {
+        if (!Contains(VisibleWindows(caption), window))
+            return true;
+        std::this_thread::sleep_for(kPollStep);
+    } while (Clock::now() < deadline);
+    return false;
+}
+
+bool Keyboard::Press(const std::string& window, const std::vector<std::string>& keys) const
+{
+    const RunResult focus = Xdotool({"windowfocus", "--sync", window}, 10000);
+    if (!focus.ended || focus.exitCode != 0)
+        return false;
+    std::vector<std::string> args{"key", "--delay", "80"};
+    args.insert(args.end(), keys.begin(), keys.end());
+    const RunResult typed = Xdotool(args, 10000);
+    return typed.ended && typed.exitCode == 0;
+}
+
+}  // namespace e2e

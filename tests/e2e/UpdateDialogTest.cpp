@@ -1,0 +1,208 @@
+// The notifier as a desktop user meets it: the real program shows its update
+// dialog on a virtual X server, the test answers with the keyboard, and the
+// store and update folders afterwards show what the answer did.
+//
+// The keyboard path of the dialog: the focus starts on "Update"; Tab moves
+// to "Remind Me Later", then to "Do Not Update"; Enter presses the focused
+// button; Escape ends the dialog. The confirmation of "Do Not Update" has the
+// same title and starts with the focus on "Yes".
+#include "tests/e2e/NotifierDesktopFixture.h"
+#include "update/CNotificationData.h"
+
+#include <chrono>
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// A status and date that make the task due and that no answer writes, so a
+// run that writes nothing leaves them as they are.
+constexpr DWORD kDueStatus = 0;
+constexpr char kPastDate[] = "45000.5";
+
+class UpdateDialogTest : public e2e::NotifierDesktopTest {
+protected:
+    static void MakeDue()
+    {
+        ASSERT_EQ(Key(szBSUNotificationKey).SetDword(szBSUStatusValue, kDueStatus), ERROR_SUCCESS);
+        ASSERT_EQ(Key(szBSUNotificationKey).SetString(szBSUNextUpdateValue, cmString(kPastDate)), ERROR_SUCCESS);
+    }
+};
+
+}  // namespace
+
+TEST_F(UpdateDialogTest, RemindMeLaterAsksAgainInSevenDays)
+{
+    const std::string folder = StageSampleUpdate();
+    auto notifier = StartNotifier();
+    const std::string dialog = WaitForDialog(*notifier);
+    ASSERT_FALSE(dialog.empty());
+    const double pressed = CNotificationData::Now();
+    Press(dialog, {"Tab", "Return"});
+    EXPECT_EQ(Finish(*notifier), 0);
+
+    EXPECT_EQ(Status(), 2u);
+    const double next = CNotificationData::TextToDate(cmString(NextDate().c_str()));
+    // An OLE date counts days; a minute either way is 1/1440.
+    EXPECT_NEAR(next, pressed + 7.0, 1.0 / 1440) << NextDate();
+    EXPECT_EQ(NewUpdate(), folder) << "the update still waits";
+    EXPECT_TRUE(fs::exists(folder + "/Update.cfg"));
+}
+
+TEST_F(UpdateDialogTest, EscapeEndsTheDialogWithoutAnAnswer)
+{
+    ASSERT_NO_FATAL_FAILURE(MakeDue());
+    const std::string folder = StageSampleUpdate();
+    auto notifier = StartNotifier();
+    const std::string dialog = WaitForDialog(*notifier);
+    ASSERT_FALSE(dialog.empty());
+    Press(dialog, {"Escape"});
+    EXPECT_EQ(Finish(*notifier), 0);
+
+    EXPECT_EQ(Status(), kDueStatus);
+    EXPECT_EQ(NextDate(), kPastDate);
+    EXPECT_EQ(NewUpdate(), folder);
+    EXPECT_TRUE(fs::exists(folder + "/Update.cfg"));
+    EXPECT_FALSE(ValuePresent(szBSUNotificationKey, szBSURetryCountValue));
+    EXPECT_FALSE(ValuePresent(szBSUNotificationKey, szBSULocationLastUpdateValue));
+}
+
+TEST_F(UpdateDialogTest, AFirstRunOnAnEmptyStoreShowsTheWaitingUpdate)
+{
+    // Nothing but the waiting update in the store: the run records the task
+    // as due and shows the dialog in the same run.
+    const std::string folder = StageSampleUpdate();
+    ASSERT_FALSE(KeyPresent(szBSUNotificationKey));
+    auto notifier = StartNotifier();
+    const std::string dialog = WaitForDialog(*notifier);
+    ASSERT_FALSE(dialog.empty());
+    EXPECT_EQ(Status(), 0u);
+    EXPECT_EQ(NextDate(), "0.");
+    Press(dialog, {"Escape"});
+    EXPECT_EQ(Finish(*notifier), 0);
+    EXPECT_EQ(NewUpdate(), folder);
+}
+
+TEST_F(UpdateDialogTest, DoNotUpdateConfirmedRecordsTheVersionsAndDeletesTheUpdate)
+{
+    ASSERT_NO_FATAL_FAILURE(MakeDue());
+    const std::string folder = StageSampleUpdate();
+    // Glimmary is installed (its key exists), Glimmary Viewer is not.
+    const std::string glimmary = std::string(szBSUUpdaterKey) + szBSUProductKeySeparator + "Glimmary";
+    const std::string viewer = std::string(szBSUUpdaterKey) + szBSUProductKeySeparator + "Glimmary Viewer";
+    ASSERT_EQ(Key(glimmary.c_str()).SetString(szBSUVersionValue, cmString("2.0.0.0")), ERROR_SUCCESS);
+
+    auto notifier = StartNotifier();
+    const std::string dialog = WaitForDialog(*notifier);
+    ASSERT_FALSE(dialog.empty());
+    Press(dialog, {"Tab", "Tab", "Return"});
+    const std::string confirm = WaitForDialog(*notifier, {dialog});
+    ASSERT_FALSE(confirm.empty()) << "no confirmation came";
+    Press(confirm, {"Return"});
+    EXPECT_EQ(Finish(*notifier), 0);
+
+    EXPECT_EQ(NewUpdate(), "");
+    EXPECT_FALSE(fs::exists(folder)) << "the update folder goes at once";
+    EXPECT_EQ(Status(), 0u);
+    EXPECT_EQ(NextDate(), "0.");
+    EXPECT_EQ(Dword(szBSUNotificationKey, szBSURetryCountValue), 0u);
+    EXPECT_EQ(Text(glimmary.c_str(), szBSUVersionValue), "2.1.0.0");
+    EXPECT_FALSE(KeyPresent(viewer)) << "a product that is not installed gets no key";
+}
+
+TEST_F(UpdateDialogTest, DoNotUpdateDeclinedReturnsToTheDialog)
+{
+    ASSERT_NO_FATAL_FAILURE(MakeDue());
+    const std::string folder = StageSampleUpdate();
+    auto notifier = StartNotifier();
+    const std::string dialog = WaitForDialog(*notifier);
+    ASSERT_FALSE(dialog.empty());
+    Press(dialog, {"Tab", "Tab", "Return"});
+    const std::string confirm = WaitForDialog(*notifier, {dialog});
+    ASSERT_FALSE(confirm.empty()) << "no confirmation came";
+    // "No" is one Tab from "Yes".
+    Press(confirm, {"Tab", "Return"});
+    ASSERT_TRUE(Keys().WaitUntilGone(confirm, e2e::kCaption, e2e::kDialogTimeoutMs)) << "the confirmation stayed";
+    EXPECT_FALSE(notifier->HasExited()) << "the update dialog was ended with the confirmation";
+
+    // Back in the update dialog, whose focus is on "Update" again: the user
+    // chooses "Remind Me Later" this time.
+    EXPECT_EQ(Keys().WaitForNewWindow(e2e::kCaption, {}, e2e::kDialogTimeoutMs), dialog);
+    ASSERT_EQ(Keys().VisibleWindows(e2e::kCaption), std::vector<std::string>{dialog});
+    Press(dialog, {"Tab", "Return"});
+    EXPECT_EQ(Finish(*notifier), 0);
+
+    EXPECT_EQ(Status(), 2u);
+    EXPECT_EQ(NewUpdate(), folder);
+    EXPECT_TRUE(fs::exists(folder + "/Update.cfg"));
+}
+
+TEST_F(UpdateDialogTest, UpdateRunsTheInstallerAndForgetsTheInstalledUpdate)
+{
+    ASSERT_NO_FATAL_FAILURE(MakeDue());
+    const std::string folder = StageSampleUpdate();
+    auto notifier = StartNotifier();
+    const std::string dialog = WaitForDialog(*notifier);
+    ASSERT_FALSE(dialog.empty());
+    Press(dialog, {"Return"});
+    EXPECT_EQ(Finish(*notifier), 0);
+
+    EXPECT_EQ(NewUpdate(), "");
+    EXPECT_EQ(Text(szBSUNotificationKey, szBSULocationLastUpdateValue), folder);
+    EXPECT_TRUE(fs::exists(folder)) << "the folder is deleted by a later run";
+    EXPECT_EQ(Status(), 0u);
+    EXPECT_EQ(NextDate(), "0.");
+    EXPECT_FALSE(ValuePresent(szBSUNotificationKey, szBSURetryCountValue));
+
+    // The next run deletes the installed update's folder and shows nothing.
+    auto next = StartNotifier();
+    EXPECT_EQ(Finish(*next), 0);
+    EXPECT_FALSE(fs::exists(folder));
+    EXPECT_EQ(Text(szBSUNotificationKey, szBSULocationLastUpdateValue), "");
+}
+
+TEST_F(UpdateDialogTest, AFailedInstallationIsCountedAndTheUpdateKept)
+{
+    ASSERT_NO_FATAL_FAILURE(MakeDue());
+    const std::string folder = StageSampleUpdate();
+    SetInstallerCommand(folder, "setup.sh --outcome failed");
+    auto notifier = StartNotifier();
+    const std::string dialog = WaitForDialog(*notifier);
+    ASSERT_FALSE(dialog.empty());
+    Press(dialog, {"Return"});
+    EXPECT_EQ(Finish(*notifier), 0);
+
+    // The first counted failure starts the count at 0.
+    ASSERT_TRUE(ValuePresent(szBSUNotificationKey, szBSURetryCountValue));
+    EXPECT_EQ(Dword(szBSUNotificationKey, szBSURetryCountValue), 0u);
+    EXPECT_EQ(NewUpdate(), folder);
+    EXPECT_TRUE(fs::exists(folder + "/Update.cfg"));
+    EXPECT_EQ(Text(szBSUNotificationKey, szBSULocationLastUpdateValue), "");
+    EXPECT_EQ(Status(), 0u);
+    EXPECT_EQ(NextDate(), "0.");
+}
+
+TEST_F(UpdateDialogTest, ASecondCopyEndsAtOnceAndLeavesTheOpenDialogAlone)
+{
+    ASSERT_NO_FATAL_FAILURE(MakeDue());
+    const std::string folder = StageSampleUpdate();
+    auto first = StartNotifier();
+    const std::string dialog = WaitForDialog(*first);
+    ASSERT_FALSE(dialog.empty());
+
+    const auto started = std::chrono::steady_clock::now();
+    auto second = StartNotifier();
+    EXPECT_EQ(Finish(*second, 10000), 0);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(3)) << "the second copy lingered";
+    EXPECT_EQ(Keys().VisibleWindows(e2e::kCaption), std::vector<std::string>{dialog}) << "one dialog, the first";
+    EXPECT_FALSE(first->HasExited());
+    EXPECT_EQ(Status(), kDueStatus) << "the second copy decided something";
+    EXPECT_EQ(NextDate(), kPastDate);
+
+    // The first dialog still takes its answer.
+    Press(dialog, {"Tab", "Return"});
+    EXPECT_EQ(Finish(*first), 0);
+    EXPECT_EQ(Status(), 2u);
+    EXPECT_EQ(NewUpdate(), folder);
+}
