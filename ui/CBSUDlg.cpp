@@ -1,10 +1,17 @@
 #include "ui/CBSUDlg.h"
 
 #include "CustomCode/Common/cmDebugSubsystems.h"
+#include "CustomCode/Common/cmComError.h"
 #include "CustomCode/Common/cmDebugSupport.h"
+#include "platform/FileFind.h"
+#include "platform/KernelObject.h"
+#include "platform/PathApi.h"
+#include "platform/Process.h"
+#include "platform/ShellApi.h"
 #include "CustomCode/Common/cmWindow.h"
 #include "ui/BSUDialogLayout.h"
 #include "ui/BSU_DeleteUpgrade.h"
+#include "ui/CBSU_MoreDetails.h"
 #include "ui/CDialogMeasureDC.h"
 #include "ui/CNotifierStrings.h"
 #include "ui/NotifierResourceIds.h"
@@ -114,6 +121,9 @@ bool CBSUDlg::OnCommand(UINT id)
     case IDC_BSU_STOPBUGGINGME:
         OnStopBuggingMe();
         return true;
+    case IDC_BSU_MOREDETAILS_BTN:
+        OnBsuMoredetailsBtn();
+        return true;
     default:
         return CDappleDialog::OnCommand(id);
     }
@@ -151,6 +161,85 @@ void CBSUDlg::OnStopBuggingMe()
         GotoDlgCtrl(IDC_BSU_UPDATENOW);
         CM_TRACE_WARNING("User cancelled the DeleteUpgrade dialog \n");
         ShowWindow(SW_SHOWNORMAL);
+    }
+}
+
+namespace {
+
+// Joins two path parts with exactly one separator between them.
+std::string PathAppend(std::string base, const std::string& more)
+{
+    if (more.empty())
+        return base;
+    while (!base.empty() && (base.back() == '/' || base.back() == '\\'))
+        base.pop_back();
+    std::size_t start = 0;
+    while (start < more.size() && (more[start] == '/' || more[start] == '\\'))
+        ++start;
+    return base + "/" + more.substr(start);
+}
+
+// A path as one word of a command line: quoted when it holds a blank.
+std::string CommandWord(const std::string& path)
+{
+    return path.find(' ') == std::string::npos ? path : "\"" + path + "\"";
+}
+
+std::string ShortPath(const std::string& path)
+{
+    char buf[MAX_PATH];
+    const DWORD n = GetShortPathNameA(path.c_str(), buf, sizeof buf);
+    return n > 0 && n < sizeof buf ? std::string(buf, n) : path;
+}
+
+}  // namespace
+
+void CBSUDlg::OnBsuMoredetailsBtn()
+{
+    CM_TRACE_FUNCTION(CM_DEBUG_ID_NOTIFIER, "CBSUDlg::OnBsuMoredetailsBtn");
+    try {
+        const std::string folder = m_MetaData.szPathToUpdate.GetText();
+        const std::string details = m_MetaData.szHTMLDescriptionPath.GetText();
+        bool started = false;
+        if (!details.empty()) {
+            // The page's folder is the first element of the relative path, its
+            // name the last; either separator counts.
+            const std::size_t firstSep = details.find_first_of("\\/");
+            const std::size_t lastSep = details.find_last_of("\\/");
+            const std::string first = firstSep == std::string::npos ? std::string() : details.substr(0, firstSep);
+            const std::string name = lastSep == std::string::npos ? details : details.substr(lastSep + 1);
+            const std::string dir = PathAppend(folder, first);
+            const std::string file = PathAppend(dir, name);
+            if (PathFileExistsA(file.c_str())) {
+                char program[MAX_PATH] = "";
+                const auto found = reinterpret_cast<std::uintptr_t>(FindExecutableA(name.c_str(), dir.c_str(), program));
+                if (found > 32) {
+                    // Paths with blanks are quoted: without short names they
+                    // would fall apart into several words.
+                    std::string command = CommandWord(ShortPath(program)) + " " + CommandWord(ShortPath(file));
+                    STARTUPINFOA si{};
+                    si.cb = sizeof si;
+                    PROCESS_INFORMATION pi{};
+                    if (CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NEW_PROCESS_GROUP,
+                                       nullptr, dir.c_str(), &si, &pi)) {
+                        CloseHandle(pi.hProcess);
+                        CloseHandle(pi.hThread);
+                        started = true;
+                    }
+                }
+            } else {
+                CM_TRACE_WARNING("details page %s not found \n", file.c_str());
+            }
+        }
+        if (!started) {
+            CBSU_MoreDetails moreDetails;
+            moreDetails.SetDescription(m_MetaData.bufDescription);
+            ShowWindow(SW_HIDE);
+            moreDetails.DoModal();
+            ShowWindow(SW_SHOWNORMAL);
+        }
+    } catch (const _com_error& e) {
+        CM_TRACE_COM_ERROR(e);
     }
 }
 

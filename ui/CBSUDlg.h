@@ -38,6 +38,9 @@ protected:
     void OnUpdateNow();
     void OnRemindMeLater();
     void OnStopBuggingMe();
+    // The update's details page opened with the program the desktop
+    // associates with it, else the description in the more-details dialog.
+    void OnBsuMoredetailsBtn();
 
 private:
     // The picture's size in pixels on hdc; false without a picture.

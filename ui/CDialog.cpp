@@ -4,6 +4,9 @@
 #include "platform/FontMetrics.h"
 #include "platform/MulDiv.h"
 #include "ui/CGuiModule.h"
+#include "ui/rtf/RtfReader.h"
+
+#include <algorithm>
 
 #include <map>
 #include <utility>
@@ -49,6 +52,12 @@ bool CDialogControl::IsDefaultButton() const
     return classAtom == CDialogTemplate::kButton && (style & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
 }
 
+bool CDialogControl::IsRichEdit() const
+{
+    return classAtom == 0 && className.size() >= 8 && std::equal(className.begin(), className.begin() + 8, "RICHEDIT",
+                                                                   [](char a, char b) { return (a & ~0x20) == b; });
+}
+
 CDialog::CDialog(UINT nIDTemplate) : m_nIDTemplate(nIDTemplate) {}
 
 CDialog::~CDialog() = default;
@@ -72,6 +81,7 @@ bool CDialog::Build()
         CDialogControl c;
         c.id = item.id;
         c.classAtom = item.classAtom;
+        c.className = item.className;
         c.style = item.style;
         c.exStyle = item.exStyle;
         c.rect = MapDialogRect(item.rect, m_baseUnits);
@@ -147,6 +157,8 @@ void CDialog::ApplyToView()
         m_view->SetControlText(c.id, c.text);
         m_view->SetControlGeometry(c.id, c.rect);
         m_view->SetControlVisible(c.id, c.visible);
+        if (c.richText != nullptr)
+            m_view->SetControlRichText(c.id, *c.richText);
     }
     if (m_bCentre)
         m_window = m_view->Centre(m_window);
@@ -198,6 +210,49 @@ bool CDialog::SetDlgItemText(int id, const char* szText)
     if (m_view != nullptr)
         m_view->SetControlText(c->id, c->text);
     return true;
+}
+
+LONG CDialog::StreamIn(int id, UINT format, EDITSTREAM& es)
+{
+    CDialogControl* c = Find(id);
+    if (c == nullptr || !c->IsRichEdit() || es.pfnCallback == nullptr)
+        return 0;
+    std::vector<BYTE> bytes;
+    es.dwError = 0;
+    for (;;) {
+        const std::size_t at = bytes.size();
+        bytes.resize(at + kRichEditStreamRequest);
+        LONG got = 0;
+        es.dwError = es.pfnCallback(es.dwCookie, bytes.data() + at, kRichEditStreamRequest, &got);
+        if (got < 0 || got > kRichEditStreamRequest)
+            got = 0;
+        bytes.resize(at + static_cast<std::size_t>(got));
+        if (es.dwError != 0 || got == 0)
+            break;
+    }
+    auto document = std::make_shared<RtfDocument>();
+    if ((format & SF_RTF) != 0) {
+        *document = RtfReader::Read(bytes.data(), bytes.size());
+    } else {
+        // Plain text, one paragraph a line, whatever it looks like.
+        document->paragraphs.emplace_back();
+        std::string line;
+        for (BYTE b : bytes) {
+            if (b == '\n') {
+                document->paragraphs.back().runs.push_back(RtfRun{line, RtfCharFormat()});
+                document->paragraphs.emplace_back();
+                line.clear();
+            } else if (b != '\r') {
+                line += static_cast<char>(b);
+            }
+        }
+        document->paragraphs.back().runs.push_back(RtfRun{line, RtfCharFormat()});
+    }
+    c->richText = document;
+    c->text = document->PlainText();
+    if (m_view != nullptr)
+        m_view->SetControlRichText(c->id, *document);
+    return static_cast<LONG>(bytes.size());
 }
 
 std::string CDialog::GetDlgItemText(int id) const

@@ -13,10 +13,12 @@
 #pragma once
 
 #include "platform/DeviceContext.h"
+#include "platform/RichEdit.h"
 #include "platform/WinTypes.h"
 #include "platform/WinUser.h"
 #include "ui/CDialogTemplate.h"
 #include "ui/DialogView.h"
+#include "ui/rtf/RtfDocument.h"
 
 #include <memory>
 #include <string>
@@ -25,13 +27,16 @@
 struct CDialogControl {
     WORD id = 0;
     WORD classAtom = 0;  // CDialogTemplate::kButton, kEdit, kStatic, or 0
+    std::string className;  // with classAtom 0: the window class ("RICHEDIT" ...)
     DWORD style = 0;
     DWORD exStyle = 0;
     CDialogRect rect;  // client coordinates, pixels
     std::string text;  // UTF-8
     bool visible = false;
+    std::shared_ptr<const RtfDocument> richText;  // a rich-edit control's content
 
     bool IsPushButton() const;
+    bool IsRichEdit() const;
     bool IsDefaultButton() const;
 };
 
@@ -62,6 +67,11 @@ public:
     bool SetDlgItemText(int id, const char* szText);
     std::string GetDlgItemText(int id) const;
     const CDialogControl* GetDlgItem(int id) const;
+    // EM_STREAMIN: the rich-edit control pulls its new content through the
+    // callback, kRichEditStreamRequest bytes a request, until the callback
+    // gives 0 bytes or an error (kept in es.dwError); SF_RTF reads the bytes
+    // as RTF, SF_TEXT as plain text. The number of bytes read.
+    LONG StreamIn(int id, UINT format, EDITSTREAM& es);
     // Moves a control to x, y of the client area, keeping its size.
     bool MoveDlgItem(int id, int x, int y);
     // The outer rectangle, screen coordinates.

@@ -9,6 +9,7 @@
 #include "platform/DeviceContext.h"
 #include "platform/WinTypes.h"
 #include "ui/CDialogTemplate.h"
+#include "ui/rtf/RtfDocument.h"
 
 #include <memory>
 #include <string>
@@ -24,6 +25,8 @@ public:
     virtual void SetControlText(WORD id, const std::string& text) = 0;
     virtual void SetControlGeometry(WORD id, const CDialogRect& rect) = 0;  // client coordinates
     virtual void SetControlVisible(WORD id, bool visible) = 0;
+    // Replaces the whole content of a rich-edit control.
+    virtual void SetControlRichText(WORD id, const RtfDocument& document) = 0;
     // The outer rectangle in screen coordinates; the client area is that
     // minus the dialog frame the dialog computes.
     virtual void SetWindowGeometry(const CDialogRect& outer, const CDialogRect& client) = 0;

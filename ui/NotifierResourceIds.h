@@ -28,6 +28,9 @@ constexpr int IDC_DELETE_TEXT_DOWNLOADED = 1503;
 constexpr int IDC_DELETE_TEXT_LATER = 1504;
 constexpr int IDC_DELETE_QUESTION = 1505;
 
+// Controls of the more-details dialog.
+constexpr int IDC_MOREDETAILS_TEXT = 1009;
+
 // String table entries.
 constexpr UINT IDS_BSU_UPDATE = 5868;
 constexpr UINT IDS_BSU_REMIND_ME_LATER = 5869;
@@ -38,6 +41,7 @@ constexpr UINT IDS_BSU_INSTALL_LATER_TEXT = 5874;
 constexpr UINT IDS_BSU_IGNORE_TEXT = 5875;
 constexpr UINT IDS_BSU_UPDATE_AVAILABLE = 5876;
 constexpr UINT IDS_BSU_CAPTION = 60001;
+constexpr UINT IDS_MOREDETAILS_OK = 57605;
 constexpr UINT IDS_DELETE_YES = 57607;
 constexpr UINT IDS_DELETE_NO = 57608;
 constexpr UINT IDS_DELETE_TEXT_DOWNLOADED = 57609;

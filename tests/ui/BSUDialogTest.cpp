@@ -12,6 +12,8 @@
 
 #include <QImage>
 #include <QTest>
+#include <QTextEdit>
+#include <fstream>
 #include <cmath>
 
 namespace fs = std::filesystem;
@@ -268,4 +270,77 @@ TEST_F(BSUDialogTest, EnterPressesTheDefaultButtonUpdate)
     Later(0, [] { Key(IDD_BSU_DIALOG, Qt::Key_Return); });
     EXPECT_EQ(dlg.DoModal(), 5);
     EXPECT_EQ(GetText(szBSUNotificationKey, szBSULocationLastUpdateValue), folder) << "the installer ran";
+}
+
+TEST_F(BSUDialogTest, MoreDetailsOpensThePageWithItsProgramInThePagesFolder)
+{
+    const std::string folder = StageSampleUpdate();
+    // A private desktop: .htm pages open with a program that notes how it
+    // was started.
+    const std::string data = Root() + "/xdg-data";
+    WriteText(data + "/mime/globs2", "50:text/html:*.htm\n");
+    WriteText(data + "/applications/mimeapps.list", "[Default Applications]\ntext/html=pageviewer.desktop\n");
+    const std::string viewer = Root() + "/page viewer";
+    const std::string note = Root() + "/started.txt";
+    WriteText(viewer, "#!/bin/sh\necho \"$PWD|$*\" > '" + note + "'\n");
+    fs::permissions(viewer, fs::perms::owner_all);
+    WriteText(data + "/applications/pageviewer.desktop", "[Desktop Entry]\nExec=\"" + viewer + "\" %f\n");
+    SetEnvironmentVariableA("XDG_DATA_HOME", data.c_str());
+    SetEnvironmentVariableA("XDG_DATA_DIRS", data.c_str());
+    SetEnvironmentVariableA("XDG_CONFIG_HOME", (Root() + "/xdg-config").c_str());
+    SetEnvironmentVariableA("XDG_CONFIG_DIRS", (Root() + "/xdg-config").c_str());
+    SetLanguage("1033");
+    StartQt();
+    CBSUDlg dlg;
+    bool stillShown = false;
+    Later(0, [&] {
+        dlg.ViewCommand(IDC_BSU_MOREDETAILS_BTN);  // the button is hidden; its handler is there
+        stillShown = Window(IDD_BSU_DIALOG) != nullptr && Window(IDD_BSU_MOREDETAILS) == nullptr;
+        Key(IDD_BSU_DIALOG, Qt::Key_Escape);
+    });
+    EXPECT_EQ(dlg.DoModal(), IDCANCEL);
+    EXPECT_TRUE(stillShown);
+    std::string line;
+    // The viewer runs on its own; wait for its note, five seconds at most.
+    for (int i = 0; i < 500 && line.empty(); ++i) {
+        QTest::qWait(10);
+        std::ifstream in(note);
+        std::getline(in, line);
+    }
+    const std::string dir = folder + "/UpdateDetails_1033";
+    EXPECT_EQ(line, dir + "|" + dir + "/details.htm");
+}
+
+TEST_F(BSUDialogTest, WithoutAPageMoreDetailsShowsTheDescriptionAndComesBack)
+{
+    const std::string folder = StageSampleUpdate();
+    fs::remove_all(folder + "/UpdateDetails_1033/details.htm");
+    SetLanguage("1033");
+    StartQt();
+    testsupport::LogCapture log;
+    cmDebugFlags<CM_DEBUG_ID_NOTIFIER>() = CM_DEBUG_WARNING;
+    CBSUDlg dlg;
+    std::string description;
+    bool updateHidden = false;
+    bool updateBack = false;
+    Later(0, [&] {
+        Later(20, [&] {
+            QWidget* more = Window(IDD_BSU_MOREDETAILS);
+            ASSERT_NE(more, nullptr);
+            updateHidden = Window(IDD_BSU_DIALOG) == nullptr;
+            description = qobject_cast<QTextEdit*>(Control(more, IDC_MOREDETAILS_TEXT))->toPlainText().toStdString();
+            QTest::keyClick(more, Qt::Key_Escape);
+            Later(10, [&] {
+                updateBack = Window(IDD_BSU_DIALOG) != nullptr;
+                Key(IDD_BSU_DIALOG, Qt::Key_Escape);
+            });
+        });
+        dlg.ViewCommand(IDC_BSU_MOREDETAILS_BTN);
+    });
+    EXPECT_EQ(dlg.DoModal(), IDCANCEL);
+    EXPECT_TRUE(updateHidden);
+    EXPECT_TRUE(updateBack);
+    EXPECT_NE(description.find("Glimmary"), std::string::npos) << description;
+    EXPECT_TRUE(log.Contains("CBSUDlg::OnBsuMoredetailsBtn: details page " + folder +
+                             "/UpdateDetails_1033/details.htm not found \n\n"));
 }

@@ -2,6 +2,7 @@
 
 #include "ui/CDialog.h"
 #include "ui/qt/QtPainterDC.h"
+#include "ui/qt/RtfTextDocument.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -13,6 +14,7 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
+#include <QTextEdit>
 #include <QScreen>
 #include <QWindow>
 
@@ -33,6 +35,9 @@ QtDialogWindow::QtDialogWindow(CDialog& dialog, QWidget* owner) : QWidget(nullpt
     Qt::WindowFlags flags = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
     if ((dialog.GetStyle() & WS_SYSMENU) != 0)
         flags |= Qt::WindowCloseButtonHint;
+    // A system-modal dialog stays above every other window.
+    if ((dialog.GetStyle() & DS_SYSMODAL) != 0)
+        flags |= Qt::WindowStaysOnTopHint;
     setWindowFlags(flags);
     // The window has no Qt parent (a disabled parent would disable it too);
     // the dialog disables its owner while it runs, and the modality keeps
@@ -59,6 +64,16 @@ QtDialogWindow::QtDialogWindow(CDialog& dialog, QWidget* owner) : QWidget(nullpt
             const WORD id = c.id;
             QObject::connect(b, &QPushButton::clicked, this, [this, id] { m_dialog.ViewCommand(id); });
             w = b;
+        } else if (c.IsRichEdit()) {
+            auto* e = new QTextEdit(this);
+            e->setReadOnly((c.style & ES_READONLY) != 0);
+            e->setAcceptRichText(true);
+            e->setTabChangesFocus(true);
+            e->setLineWrapMode((c.style & ES_AUTOHSCROLL) != 0 ? QTextEdit::NoWrap : QTextEdit::WidgetWidth);
+            e->setVerticalScrollBarPolicy((c.style & WS_VSCROLL) != 0 ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
+            e->setHorizontalScrollBarPolicy((c.style & WS_HSCROLL) != 0 ? Qt::ScrollBarAsNeeded
+                                                                        : Qt::ScrollBarAlwaysOff);
+            w = e;
         } else if (c.classAtom == CDialogTemplate::kEdit) {
             auto* e = new QLineEdit(this);
             e->setReadOnly((c.style & ES_READONLY) != 0);
@@ -115,6 +130,12 @@ void QtDialogWindow::SetControlVisible(WORD id, bool visible)
 {
     if (QWidget* w = Control(id))
         w->setVisible(visible);
+}
+
+void QtDialogWindow::SetControlRichText(WORD id, const RtfDocument& document)
+{
+    if (auto* e = qobject_cast<QTextEdit*>(Control(id)))
+        FillTextDocument(document, *e->document(), e->font());
 }
 
 void QtDialogWindow::SetWindowGeometry(const CDialogRect& outer, const CDialogRect& client)
@@ -215,7 +236,14 @@ bool QtDialogWindow::eventFilter(QObject* watched, QEvent* event)
         // Enter and Escape belong to the dialog, whichever control has the
         // focus (a push button would otherwise take Enter as a click only
         // when it is the default one).
-        if (key->key() == Qt::Key_Escape || key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+        // A multi-line edit that wants Enter keeps it (a line break).
+        auto* edit = qobject_cast<QTextEdit*>(watched);
+        const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+        if (enter && edit != nullptr && !edit->isReadOnly() &&
+            (m_dialog.GetDlgItem(watched->objectName().toInt()) != nullptr &&
+             (m_dialog.GetDlgItem(watched->objectName().toInt())->style & ES_WANTRETURN) != 0))
+            return QWidget::eventFilter(watched, event);
+        if (key->key() == Qt::Key_Escape || enter) {
             // Keys go to the control with the focus, whatever the window
             // manager said about activation.
             m_dialog.ViewFocus(watched->objectName().toInt());

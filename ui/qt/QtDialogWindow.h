@@ -18,6 +18,7 @@ public:
     void SetControlText(WORD id, const std::string& text) override;
     void SetControlGeometry(WORD id, const CDialogRect& rect) override;
     void SetControlVisible(WORD id, bool visible) override;
+    void SetControlRichText(WORD id, const RtfDocument& document) override;
     void SetWindowGeometry(const CDialogRect& outer, const CDialogRect& client) override;
     CDialogRect Centre(const CDialogRect& outer) override;
     void Show(bool visible) override;
