@@ -5,7 +5,10 @@
 #include "ui/NotifierResourceIds.h"
 
 #include <QTest>
+#include <QDir>
 #include <QTextEdit>
+#include <fstream>
+#include <iterator>
 
 namespace {
 
@@ -130,4 +133,33 @@ TEST_F(MoreDetailsTest, TheTextsFollowTheLanguage)
     EXPECT_EQ(button, "OK");
     EXPECT_EQ(caption, "Plus de détails");
     EXPECT_TRUE(onTop);
+}
+
+TEST_F(MoreDetailsTest, TheSampleDescriptionsAreShownWithTheirTitleInBold)
+{
+    const QString dir = QString::fromStdString(testsupport::BuildPath("screenshots"));
+    ASSERT_TRUE(QDir().mkpath(dir));
+    for (const char* lang : {"1033", "1031"}) {
+        std::ifstream in(std::string(NOTIFIER_SOURCE_DIR) + "/resources/sample-update/descriptions/" + lang + ".rtf",
+                         std::ios::binary);
+        const std::string rtf((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        ASSERT_FALSE(rtf.empty()) << lang;
+        SetLanguage(lang);
+        CBSU_MoreDetails dlg;
+        bool titleBold = false;
+        std::string text;
+        Run(dlg, rtf, [&](QWidget* w) {
+            QTextEdit* e = Edit(w);
+            text = e->toPlainText().toStdString();
+            QTextCursor c(e->document());
+            c.setPosition(1);
+            titleBold = c.charFormat().fontWeight() >= QFont::Bold;
+            EXPECT_TRUE(w->grab().toImage().save(dir + QString("/more-details-%1.png").arg(lang)));
+            QTest::keyClick(w, Qt::Key_Escape);
+        });
+        EXPECT_EQ(dlg.ReadPosition(), rtf.size());
+        EXPECT_NE(text.find("Glimmary"), std::string::npos) << lang;
+        EXPECT_EQ(text.find('{'), std::string::npos) << "no RTF shows through: " << text;
+        EXPECT_TRUE(titleBold) << lang;
+    }
 }

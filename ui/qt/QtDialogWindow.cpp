@@ -69,6 +69,7 @@ QtDialogWindow::QtDialogWindow(CDialog& dialog, QWidget* owner) : QWidget(nullpt
             e->setReadOnly((c.style & ES_READONLY) != 0);
             e->setAcceptRichText(true);
             e->setTabChangesFocus(true);
+            e->setTabStopDistance(48);  // a rich-edit control's default: half an inch
             e->setLineWrapMode((c.style & ES_AUTOHSCROLL) != 0 ? QTextEdit::NoWrap : QTextEdit::WidgetWidth);
             e->setVerticalScrollBarPolicy((c.style & WS_VSCROLL) != 0 ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
             e->setHorizontalScrollBarPolicy((c.style & WS_HSCROLL) != 0 ? Qt::ScrollBarAsNeeded
