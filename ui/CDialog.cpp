@@ -379,6 +379,15 @@ void CDialog::OnSysCommand(UINT nID, LPARAM)
 {
     if ((nID & 0xFFF0u) == SC_CLOSE)
         OnCancel();
+    else
+        m_bDefaultSysCommand = true;
+}
+
+bool CDialog::ViewMoveRequest()
+{
+    m_bDefaultSysCommand = false;
+    OnSysCommand(SC_MOVE, 0);
+    return m_bDefaultSysCommand;
 }
 
 void CDialog::OnPaint(HDC) {}

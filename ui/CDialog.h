@@ -100,6 +100,9 @@ public:
     void ViewEscape();
     void ViewEnter();
     void ViewCloseRequest();
+    // The user moves the window by its caption (SC_MOVE); false when the
+    // dialog swallows the command and the window must stay where it was.
+    bool ViewMoveRequest();
     void ViewPaint(HDC hdc);
     void ViewFocus(int id);
     IDialogView* View() const { return m_view.get(); }
@@ -117,7 +120,7 @@ protected:
     // IDOK and IDCANCEL to OnOK and OnCancel.
     virtual bool OnCommand(UINT id);
     // A system command; the base closes the dialog on SC_CLOSE as a dialog
-    // box does (IDCANCEL).
+    // box does (IDCANCEL) and lets the others (moving ...) take place.
     virtual void OnSysCommand(UINT nID, LPARAM lParam);
     virtual void OnPaint(HDC hdc);
 
@@ -141,6 +144,7 @@ private:
     HICON m_hSmallIcon = nullptr;
     bool m_bEnded = false;
     int m_nResult = -1;
+    bool m_bDefaultSysCommand = false;
     std::unique_ptr<IDialogView> m_view;
     CDialog* m_pOwner = nullptr;
 };

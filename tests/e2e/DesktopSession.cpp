@@ -205,4 +205,32 @@ bool Keyboard::Press(const std::string& window, const std::vector<std::string>& 
     return typed.ended && typed.exitCode == 0;
 }
 
+bool Keyboard::Move(const std::string& window, int x, int y) const
+{
+    const RunResult r = Xdotool({"windowmove", "--sync", window, std::to_string(x), std::to_string(y)}, 3000);
+    return r.ended;  // --sync waits for the move; a window that moves back may time it out
+}
+
+std::string Keyboard::Position(const std::string& window) const
+{
+    const RunResult r = Xdotool({"getwindowgeometry", "--shell", window}, 10000);
+    if (!r.ended || r.exitCode != 0)
+        return {};
+    std::string x;
+    std::string y;
+    std::size_t at = 0;
+    while (at < r.out.size()) {
+        const std::size_t end = r.out.find('\n', at);
+        const std::string line = r.out.substr(at, end == std::string::npos ? std::string::npos : end - at);
+        if (line.rfind("X=", 0) == 0)
+            x = line.substr(2);
+        else if (line.rfind("Y=", 0) == 0)
+            y = line.substr(2);
+        if (end == std::string::npos)
+            break;
+        at = end + 1;
+    }
+    return x.empty() || y.empty() ? std::string() : x + "," + y;
+}
+
 }  // namespace e2e

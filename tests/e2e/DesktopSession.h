@@ -73,6 +73,10 @@ public:
     // Gives the window the keyboard focus, then types the keys (xdotool key
     // names such as "Tab", "Return", "Escape"). False when xdotool failed.
     bool Press(const std::string& window, const std::vector<std::string>& keys) const;
+    // Moves the window as a window manager does for a drag by its caption.
+    bool Move(const std::string& window, int x, int y) const;
+    // The window's position as xdotool reports it ("X,Y"), empty on failure.
+    std::string Position(const std::string& window) const;
     // What the last failing xdotool run said.
     const std::string& LastError() const { return m_lastError; }
 

@@ -11,6 +11,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <thread>
 
 namespace fs = std::filesystem;
 
@@ -205,4 +206,24 @@ TEST_F(UpdateDialogTest, ASecondCopyEndsAtOnceAndLeavesTheOpenDialogAlone)
     EXPECT_EQ(Finish(*first), 0);
     EXPECT_EQ(Status(), 2u);
     EXPECT_EQ(NewUpdate(), folder);
+}
+
+TEST_F(UpdateDialogTest, TheDialogCannotBeMovedAway)
+{
+    StageSampleUpdate();
+    auto notifier = StartNotifier();
+    const std::string dialog = WaitForDialog(*notifier);
+    ASSERT_FALSE(dialog.empty());
+    const std::string before = Keys().Position(dialog);
+    ASSERT_FALSE(before.empty());
+    // The dialog swallows the move command: the window returns to its place.
+    Keys().Move(dialog, 5, 5);
+    std::string after;
+    for (int i = 0; i < 50 && after != before; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        after = Keys().Position(dialog);
+    }
+    EXPECT_EQ(after, before);
+    Press(dialog, {"Escape"});
+    EXPECT_EQ(Finish(*notifier), 0);
 }

@@ -15,7 +15,9 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QTextEdit>
+#include <QMoveEvent>
 #include <QScreen>
+#include <QTimer>
 #include <QWindow>
 
 namespace {
@@ -144,7 +146,9 @@ void QtDialogWindow::SetWindowGeometry(const CDialogRect& outer, const CDialogRe
     // Qt places the client area; the window manager adds its own frame
     // around it.
     setFixedSize(client.cx, client.cy);
-    move(outer.x + client.x, outer.y + client.y);
+    m_placed = QPoint(outer.x + client.x, outer.y + client.y);
+    m_bPlaced = true;
+    move(m_placed);
 }
 
 CDialogRect QtDialogWindow::Centre(const CDialogRect& outer)
@@ -226,6 +230,19 @@ void QtDialogWindow::closeEvent(QCloseEvent* event)
     // the dialog decides, and the window stays until the dialog ends.
     event->ignore();
     m_dialog.ViewCloseRequest();
+}
+
+void QtDialogWindow::moveEvent(QMoveEvent* event)
+{
+    QWidget::moveEvent(event);
+    // A move the user made (by the caption, through the window manager) is a
+    // system command the dialog may swallow; the window then goes back.
+    if (!event->spontaneous() || !m_bPlaced || !isVisible() || pos() == m_placed)
+        return;
+    if (m_dialog.ViewMoveRequest())
+        m_placed = pos();
+    else
+        QTimer::singleShot(0, this, [this] { move(m_placed); });
 }
 
 bool QtDialogWindow::eventFilter(QObject* watched, QEvent* event)

@@ -6,6 +6,7 @@
 
 #include "ui/DialogView.h"
 
+#include <QPoint>
 #include <QWidget>
 #include <map>
 
@@ -31,6 +32,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -38,4 +40,6 @@ private:
 
     CDialog& m_dialog;
     std::map<WORD, QWidget*> m_controls;
+    QPoint m_placed;  // where the dialog put the window
+    bool m_bPlaced = false;
 };
