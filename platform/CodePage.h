@@ -38,6 +38,9 @@ int WideCharToMultiByte(UINT CodePage, DWORD dwFlags, LPCWSTR lpWideCharStr, int
 
 namespace platform {
 
+// Appends the code point c as UTF-8.
+void AppendUtf8(std::string& out, char32_t c);
+
 // Length in bytes of the well-formed UTF-8 sequence at p (at most avail
 // bytes are looked at), or 0 when the bytes there are not one.
 std::size_t Utf8SequenceLength(const unsigned char* p, std::size_t avail);

@@ -1,5 +1,6 @@
 #include "platform/RegistryFile.h"
 
+#include "platform/CodePage.h"
 #include "platform/Registry.h"
 
 #include <cstdio>
@@ -62,25 +63,6 @@ bool IsUtf8(std::string_view s)
         i += n;
     }
     return true;
-}
-
-void AppendUtf8(std::string& out, char32_t cp)
-{
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
 }
 
 bool IsTextType(DWORD type) { return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ; }
@@ -508,14 +490,14 @@ bool Utf16LeToUtf8(const BYTE* data, std::size_t cb, std::string& out)
     for (std::size_t k = 0; k < n; ++k) {
         const char32_t u = at(k);
         if (u >= 0xD800 && u <= 0xDBFF && k + 1 < n && at(k + 1) >= 0xDC00 && at(k + 1) <= 0xDFFF) {
-            AppendUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (at(k + 1) - 0xDC00));
+            platform::AppendUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (at(k + 1) - 0xDC00));
             ++k;
         } else if (u >= 0xDC80 && u <= 0xDCFF) {
             out += static_cast<char>(u & 0xFF);
         } else if (u >= 0xD800 && u <= 0xDFFF) {
             return false;
         } else {
-            AppendUtf8(out, u);
+            platform::AppendUtf8(out, u);
         }
     }
     return true;

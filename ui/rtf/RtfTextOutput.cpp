@@ -1,5 +1,6 @@
 #include "ui/rtf/RtfTextOutput.h"
 
+#include "platform/CodePage.h"
 #include "ui/rtf/RtfDecoderCache.h"
 
 namespace {
@@ -16,25 +17,6 @@ bool IsLowSurrogate(char32_t c)
     return c >= 0xDC00 && c <= 0xDFFF;
 }
 
-void AppendUtf8(std::string& out, char32_t c)
-{
-    if (c < 0x80) {
-        out.push_back(static_cast<char>(c));
-    } else if (c < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else if (c < 0x10000) {
-        out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xF0 | (c >> 18)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    }
-}
-
 }  // namespace
 
 void RtfTextOutput::Byte(std::uint8_t byte, unsigned codePage)
@@ -48,7 +30,7 @@ void RtfTextOutput::Byte(std::uint8_t byte, unsigned codePage)
 void RtfTextOutput::AppendLoneSurrogate()
 {
     if (m_highSurrogate != 0) {
-        AppendUtf8(m_text, kReplacement);
+        platform::AppendUtf8(m_text, kReplacement);
         m_highSurrogate = 0;
     }
 }
@@ -100,6 +82,6 @@ void RtfTextOutput::Character(char32_t c, const RtfCharFormat& chars, const RtfP
 void RtfTextOutput::Emit(char32_t c, const RtfCharFormat& chars, const RtfParagraphFormat& paragraph)
 {
     m_text.clear();
-    AppendUtf8(m_text, c);
+    platform::AppendUtf8(m_text, c);
     m_builder.Append(m_text, chars, paragraph);
 }
