@@ -193,12 +193,12 @@ bool Tokenize(std::string_view msg, bool ignoreInserts, bool noLineBreaks, std::
 }
 
 // Appends the printf output of a conversion built from validated parts.
-void AppendPrintf(std::string& out, const char* spec, ...)
+void AppendPrintf(std::string& out, const char* format, ...)
 {
     char buf[128];
     va_list ap;
-    va_start(ap, spec);
-    const int len = std::vsnprintf(buf, sizeof buf, spec, ap);
+    va_start(ap, format);
+    const int len = std::vsnprintf(buf, sizeof buf, format, ap);
     va_end(ap);
     if (len < 0)
         return;
@@ -209,15 +209,15 @@ void AppendPrintf(std::string& out, const char* spec, ...)
     // Wide fields: format again straight into the output.
     const std::size_t at = out.size();
     out.resize(at + static_cast<std::size_t>(len) + 1);
-    va_start(ap, spec);
-    std::vsnprintf(out.data() + at, static_cast<std::size_t>(len) + 1, spec, ap);
+    va_start(ap, format);
+    std::vsnprintf(out.data() + at, static_cast<std::size_t>(len) + 1, format, ap);
     va_end(ap);
     out.resize(at + static_cast<std::size_t>(len));
 }
 
 // "%[flags][width][.precision]" followed by tail, with only the flags that
 // printf defines for the conversion.
-void BuildSpec(char* spec, const Conversion& c, bool withPrecision, const char* tail)
+void BuildConversion(char* format, const Conversion& c, bool withPrecision, const char* tail)
 {
     const char* allowed;
     switch (c.type) {
@@ -226,7 +226,7 @@ void BuildSpec(char* spec, const Conversion& c, bool withPrecision, const char* 
     case 'x': case 'X': case 'o': allowed = "-#0"; break;
     default: allowed = "-"; break;  // texts
     }
-    char* p = spec;
+    char* p = format;
     *p++ = '%';
     for (const char* f = c.flags; *f != '\0'; ++f)
         if (std::strchr(allowed, *f) != nullptr)
@@ -240,7 +240,7 @@ void BuildSpec(char* spec, const Conversion& c, bool withPrecision, const char* 
 
 void AppendInsert(std::string& out, const Conversion& c, std::uint64_t v)
 {
-    char spec[40];
+    char format[40];
     switch (c.type) {
     case 'd': case 'i': case 'u': case 'x': case 'X': case 'o': {
         char tail[4];
@@ -253,16 +253,16 @@ void AppendInsert(std::string& out, const Conversion& c, std::uint64_t v)
         }
         tail[k++] = c.type;
         tail[k] = '\0';
-        BuildSpec(spec, c, true, tail);
+        BuildConversion(format, c, true, tail);
         const bool isSigned = c.type == 'd' || c.type == 'i';
         if (c.size64 && isSigned)
-            AppendPrintf(out, spec, static_cast<long long>(v));
+            AppendPrintf(out, format, static_cast<long long>(v));
         else if (c.size64)
-            AppendPrintf(out, spec, static_cast<unsigned long long>(v));
+            AppendPrintf(out, format, static_cast<unsigned long long>(v));
         else if (isSigned)
-            AppendPrintf(out, spec, static_cast<int>(static_cast<std::int32_t>(static_cast<std::uint32_t>(v))));
+            AppendPrintf(out, format, static_cast<int>(static_cast<std::int32_t>(static_cast<std::uint32_t>(v))));
         else
-            AppendPrintf(out, spec, static_cast<unsigned int>(static_cast<std::uint32_t>(v)));
+            AppendPrintf(out, format, static_cast<unsigned int>(static_cast<std::uint32_t>(v)));
         return;
     }
     case 'c': {
@@ -273,15 +273,15 @@ void AppendInsert(std::string& out, const Conversion& c, std::uint64_t v)
         } else {
             ch.assign(1, static_cast<char>(v));
         }
-        BuildSpec(spec, c, false, "s");
-        AppendPrintf(out, spec, ch.c_str());
+        BuildConversion(format, c, false, "s");
+        AppendPrintf(out, format, ch.c_str());
         return;
     }
     case 'p': {
         char hex[24];
         std::snprintf(hex, sizeof hex, "%0*llX", static_cast<int>(2 * sizeof(void*)), static_cast<unsigned long long>(v));
-        BuildSpec(spec, c, false, "s");
-        AppendPrintf(out, spec, hex);
+        BuildConversion(format, c, false, "s");
+        AppendPrintf(out, format, hex);
         return;
     }
     default: {  // 's'
@@ -292,8 +292,8 @@ void AppendInsert(std::string& out, const Conversion& c, std::uint64_t v)
                 out.append(text);  // the common plain insert
                 return;
             }
-            BuildSpec(spec, c, true, "s");
-            AppendPrintf(out, spec, text);
+            BuildConversion(format, c, true, "s");
+            AppendPrintf(out, format, text);
             return;
         }
         // Wide text: the precision counts UTF-16 units.
@@ -302,8 +302,8 @@ void AppendInsert(std::string& out, const Conversion& c, std::uint64_t v)
         while (w[len] != 0 && (c.precision < 0 || len < static_cast<std::size_t>(c.precision)))
             ++len;
         const std::string narrow = platform::Utf16ToUtf8(w, len);
-        BuildSpec(spec, c, false, "s");
-        AppendPrintf(out, spec, narrow.c_str());
+        BuildConversion(format, c, false, "s");
+        AppendPrintf(out, format, narrow.c_str());
         return;
     }
     }

@@ -165,7 +165,7 @@ bool MessageQueue::IsClosed()
 
 void MessageQueue::RearmLocked()
 {
-    itimerspec spec{};
+    itimerspec expiry{};
     if (!m_timers.empty()) {
         auto earliest = std::min_element(m_timers.begin(), m_timers.end(),
                                          [](const Timer& a, const Timer& b) { return a.due < b.due; })
@@ -173,12 +173,12 @@ void MessageQueue::RearmLocked()
         const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(earliest.time_since_epoch()).count();
         // An all-zero value would disarm the timer; a time in the past fires at once.
         const long long at = std::max<long long>(ns, 1);
-        spec.it_value.tv_sec = static_cast<time_t>(at / 1000000000LL);
-        spec.it_value.tv_nsec = static_cast<long>(at % 1000000000LL);
+        expiry.it_value.tv_sec = static_cast<time_t>(at / 1000000000LL);
+        expiry.it_value.tv_nsec = static_cast<long>(at % 1000000000LL);
     }
     // Setting the time also drops an expiry not yet read, so the descriptor is
     // readable exactly while the earliest timer is due.
-    ::timerfd_settime(m_timerFd, TFD_TIMER_ABSTIME, &spec, nullptr);
+    ::timerfd_settime(m_timerFd, TFD_TIMER_ABSTIME, &expiry, nullptr);
 }
 
 bool MessageQueue::SetTimer(HWND hwnd, UINT_PTR& id, UINT elapse, TIMERPROC proc)
