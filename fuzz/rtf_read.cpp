@@ -9,22 +9,6 @@
 #include <cstdint>
 #include <cstdlib>
 
-namespace {
-
-bool IsUtf8(const std::string& s)
-{
-    const auto* p = reinterpret_cast<const unsigned char*>(s.data());
-    for (std::size_t i = 0; i < s.size();) {
-        const std::size_t n = platform::Utf8SequenceLength(p + i, s.size() - i);
-        if (n == 0)
-            return false;
-        i += n;
-    }
-    return true;
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const RtfDocument doc = RtfReader::Read(data, size);
@@ -32,7 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::size_t textBytes = 0;
     for (const RtfParagraph& p : doc.paragraphs) {
         for (const RtfRun& r : p.runs) {
-            if (r.text.empty() || !IsUtf8(r.text) || r.format.fontName.size() > 3 * 31)
+            if (r.text.empty() || !platform::IsUtf8(r.text.data(), r.text.size()) || r.format.fontName.size() > 3 * 31)
                 std::abort();
             textBytes += r.text.size();
             ++runs;

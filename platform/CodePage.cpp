@@ -84,6 +84,18 @@ void AppendUtf8(std::string& out, char32_t c)
 }
 
 
+bool IsUtf8(const void* p, std::size_t n)
+{
+    const auto* u = static_cast<const unsigned char*>(p);
+    for (std::size_t i = 0; i < n;) {
+        const std::size_t length = Utf8SequenceLength(u + i, n - i);
+        if (length == 0)
+            return false;
+        i += length;
+    }
+    return true;
+}
+
 std::size_t Utf8SequenceLength(const unsigned char* p, std::size_t avail)
 {
     if (avail == 0)

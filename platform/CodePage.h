@@ -44,6 +44,8 @@ void AppendUtf8(std::string& out, char32_t c);
 // Length in bytes of the well-formed UTF-8 sequence at p (at most avail
 // bytes are looked at), or 0 when the bytes there are not one.
 std::size_t Utf8SequenceLength(const unsigned char* p, std::size_t avail);
+// Whether the n bytes at p are well-formed UTF-8 throughout.
+bool IsUtf8(const void* p, std::size_t n);
 
 // Whole-text conversions; undecodable input becomes U+FFFD. bInvalid, when
 // given, tells whether that happened.

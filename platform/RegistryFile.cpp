@@ -53,17 +53,6 @@ std::size_t DecodeUtf8(std::string_view s, std::size_t i, char32_t& cp)
     return n;
 }
 
-bool IsUtf8(std::string_view s)
-{
-    char32_t cp;
-    for (std::size_t i = 0; i < s.size();) {
-        const std::size_t n = DecodeUtf8(s, i, cp);
-        if (n == 0)
-            return false;
-        i += n;
-    }
-    return true;
-}
 
 bool IsTextType(DWORD type) { return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ; }
 
@@ -381,7 +370,7 @@ bool QuotedFormHolds(const std::vector<BYTE>& d)
     if (d.empty() || d.back() != 0)
         return false;
     const std::string_view text(reinterpret_cast<const char*>(d.data()), d.size() - 1);
-    return text.find_first_of(std::string_view("\0\r\n", 3)) == std::string_view::npos && IsUtf8(text);
+    return text.find_first_of(std::string_view("\0\r\n", 3)) == std::string_view::npos && platform::IsUtf8(text.data(), text.size());
 }
 
 void AppendHex(std::string& out, std::string_view prefix, const std::vector<BYTE>& bytes)

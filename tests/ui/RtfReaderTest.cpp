@@ -38,18 +38,6 @@ const RtfRun& RunWithText(const RtfDocument& doc, const std::string& text)
     return none;
 }
 
-bool IsUtf8(const std::string& s)
-{
-    const auto* p = reinterpret_cast<const unsigned char*>(s.data());
-    for (std::size_t i = 0; i < s.size();) {
-        const std::size_t n = platform::Utf8SequenceLength(p + i, s.size() - i);
-        if (n == 0)
-            return false;
-        i += n;
-    }
-    return true;
-}
-
 std::string SampleDescription(const char* language)
 {
     std::ifstream in(std::string(NOTIFIER_SOURCE_DIR) + "/resources/sample-update/descriptions/" + language + ".rtf",
@@ -442,7 +430,7 @@ TEST(RtfReaderMalformed, EveryTruncationOfASampleIsBoundedValidText)
         const RtfDocument doc = Read(sample.substr(0, n));
         const std::string text = doc.PlainText();
         ASSERT_LE(text.size(), 3 * n) << n;
-        ASSERT_TRUE(IsUtf8(text)) << n;
+        ASSERT_TRUE(platform::IsUtf8(text.data(), text.size())) << n;
         ASSERT_LE(doc.paragraphs.size(), full) << n;
     }
 }

@@ -6,27 +6,12 @@
 
 #include <string>
 
-namespace {
-
-bool IsUtf8(const std::uint8_t* p, std::size_t n)
-{
-    for (std::size_t i = 0; i < n;) {
-        const std::size_t length = platform::Utf8SequenceLength(p + i, n - i);
-        if (length == 0)
-            return false;
-        i += length;
-    }
-    return true;
-}
-
-}  // namespace
-
 RtfDocument ReadPlainText(const std::uint8_t* data, std::size_t size)
 {
     if (size == 0)
         return RtfDocument{};
     std::string text;
-    if (IsUtf8(data, size)) {
+    if (platform::IsUtf8(data, size)) {
         // A byte order mark is not text.
         std::size_t skip = size >= 3 && data[0] == 0xEF && data[1] == 0xBB && data[2] == 0xBF ? 3 : 0;
         text.assign(reinterpret_cast<const char*>(data) + skip, size - skip);
