@@ -5,6 +5,7 @@
 #include "ui/CNotifierStrings.h"
 #include "ui/NotifierResourceIds.h"
 
+#include <algorithm>
 #include <cstring>
 
 CBSU_MoreDetails::CBSU_MoreDetails() : CDappleDialog(IDD_BSU_MOREDETAILS) {}
@@ -51,8 +52,8 @@ DWORD CBSU_MoreDetails::StreamCallback(DWORD_PTR dwCookie, BYTE* pbBuff, LONG cb
 {
     auto* read = reinterpret_cast<ReadBuffer*>(dwCookie);
     ++read->requests;
-    const DWORD left = read->size - read->position;
-    const DWORD n = cb > 0 && static_cast<DWORD>(cb) < left ? static_cast<DWORD>(cb) : (cb > 0 ? left : 0);
+    const DWORD want = cb > 0 ? static_cast<DWORD>(cb) : 0;
+    const DWORD n = std::min(want, read->size - read->position);
     if (n > 0)
         std::memcpy(pbBuff, read->data + read->position, n);
     read->position += n;

@@ -4,6 +4,7 @@
 #include "platform/FontMetrics.h"
 #include "platform/MulDiv.h"
 #include "ui/CGuiModule.h"
+#include "ui/rtf/RtfPlainText.h"
 #include "ui/rtf/RtfReader.h"
 
 #include <algorithm>
@@ -230,24 +231,9 @@ LONG CDialog::StreamIn(int id, UINT format, EDITSTREAM& es)
         if (es.dwError != 0 || got == 0)
             break;
     }
-    auto document = std::make_shared<RtfDocument>();
-    if ((format & SF_RTF) != 0) {
-        *document = RtfReader::Read(bytes.data(), bytes.size());
-    } else {
-        // Plain text, one paragraph a line, whatever it looks like.
-        document->paragraphs.emplace_back();
-        std::string line;
-        for (BYTE b : bytes) {
-            if (b == '\n') {
-                document->paragraphs.back().runs.push_back(RtfRun{line, RtfCharFormat()});
-                document->paragraphs.emplace_back();
-                line.clear();
-            } else if (b != '\r') {
-                line += static_cast<char>(b);
-            }
-        }
-        document->paragraphs.back().runs.push_back(RtfRun{line, RtfCharFormat()});
-    }
+    // SF_TEXT shows the bytes as plain text whatever they look like.
+    auto document = std::make_shared<RtfDocument>((format & SF_RTF) != 0 ? RtfReader::Read(bytes.data(), bytes.size())
+                                                                          : ReadPlainText(bytes.data(), bytes.size()));
     c->richText = document;
     c->text = document->PlainText();
     if (m_view != nullptr)
