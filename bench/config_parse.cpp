@@ -4,7 +4,7 @@
 // memcpy each parse takes.
 // bench-layers: update
 #include "Notifier/Retail/Common/tcConfigFileData.h"
-#include "platform/TempDirectory.h"
+#include "platform/linux/TempDirectory.h"
 
 #include "bench/support/BenchRun.h"
 

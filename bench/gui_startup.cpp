@@ -8,9 +8,9 @@
 // Both dialogs run on Qt's offscreen platform.
 // bench-layers: update
 #include "CustomCode/Common/cmRegistryKey.h"
-#include "platform/Environment.h"
-#include "platform/ChildProcess.h"
-#include "platform/TempDirectory.h"
+#include "platform/kernel32/ChildProcess.h"
+#include "platform/kernel32/Environment.h"
+#include "platform/linux/TempDirectory.h"
 #include "update/BSURegistryLayout.h"
 #include "update/CNotificationData.h"
 

@@ -7,12 +7,12 @@
 #include "CustomCode/Common/cmWaitForEvents.h"
 #include "CustomCode/Common/cmWindow.h"
 #include "bench/support/BenchRun.h"
-#include "platform/ChildProcess.h"
-#include "platform/Environment.h"
-#include "platform/Event.h"
-#include "platform/KernelObject.h"
-#include "platform/TempDirectory.h"
-#include "platform/Wait.h"
+#include "platform/kernel32/ChildProcess.h"
+#include "platform/kernel32/Environment.h"
+#include "platform/kernel32/Event.h"
+#include "platform/kernel32/KernelObject.h"
+#include "platform/kernel32/Wait.h"
+#include "platform/linux/TempDirectory.h"
 
 #include <benchmark/benchmark.h>
 #include <cstdio>

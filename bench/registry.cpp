@@ -4,9 +4,9 @@
 // with a full sync). Prints the two ratios at the end.
 // bench-layers: cmlib
 #include "CustomCode/Common/cmRegistryKey.h"
-#include "platform/Environment.h"
-#include "platform/SqliteDatabase.h"
-#include "platform/TempDirectory.h"
+#include "platform/advapi32/SqliteDatabase.h"
+#include "platform/kernel32/Environment.h"
+#include "platform/linux/TempDirectory.h"
 #include "update/BSURegistryLayout.h"
 
 #include "bench/support/BenchRun.h"

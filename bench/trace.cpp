@@ -3,8 +3,8 @@
 // prints the nanoseconds a guard adds to a call, and the ratio.
 // bench-layers: cmlib
 #include "CustomCode/Common/cmDebugSupport.h"
-#include "platform/Environment.h"
-#include "platform/TempDirectory.h"
+#include "platform/kernel32/Environment.h"
+#include "platform/linux/TempDirectory.h"
 
 #include "bench/support/BenchRun.h"
 

@@ -6,9 +6,9 @@
 #include "CustomCode/Common/cmRegistryKey.h"
 #include "Notifier/Retail/Common/tcConfigFileData.h"
 #include "bench/support/BenchRun.h"
-#include "platform/ChildProcess.h"
-#include "platform/Environment.h"
-#include "platform/TempDirectory.h"
+#include "platform/kernel32/ChildProcess.h"
+#include "platform/kernel32/Environment.h"
+#include "platform/linux/TempDirectory.h"
 #include "update/BSURegistryLayout.h"
 #include "update/CBSUMetaData.h"
 

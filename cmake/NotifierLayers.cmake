@@ -20,7 +20,7 @@ endif()
 
 find_package(Threads REQUIRED)
 
-# Every target sees the tree root, so includes read "platform/WinError.h".
+# Every target sees the tree root, so includes read "platform/kernel32/WinError.h".
 include_directories(${PROJECT_SOURCE_DIR})
 
 # notifier_layer(NAME DIRS dir... [EXCLUDE regex] [DEPENDS layer...] [LIBS lib...])

@@ -1,7 +1,7 @@
 // BmpDecoder on arbitrary bytes: a picture or a refusal, never a read outside
 // the input (the sanitizers watch) and never an image above the limits.
 // fuzz-layers: platform
-#include "platform/BmpDecoder.h"
+#include "platform/imaging/BmpDecoder.h"
 
 #include <cstddef>
 #include <cstdint>

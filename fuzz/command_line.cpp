@@ -4,7 +4,7 @@
 // length says so. The program must be one of the candidates or the first
 // word, and no word may hold a double quote or contain bytes not in the line.
 // fuzz-layers: platform
-#include "platform/Process.h"
+#include "platform/kernel32/Process.h"
 
 #include <cstddef>
 #include <cstdint>

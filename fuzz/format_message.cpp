@@ -4,9 +4,9 @@
 // so every insert the format may name is either valid or refused. The result
 // must fit the buffer, be terminated, and a failure must write nothing else.
 // fuzz-layers: platform
-#include "platform/FormatMessage.h"
-#include "platform/LastError.h"
-#include "platform/WinError.h"
+#include "platform/kernel32/FormatMessage.h"
+#include "platform/kernel32/LastError.h"
+#include "platform/kernel32/WinError.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,7 +1,7 @@
 // IcoDecoder on arbitrary bytes: the directory, every entry, and the choice
 // of the closest image, never reading outside the input.
 // fuzz-layers: platform
-#include "platform/IcoDecoder.h"
+#include "platform/imaging/IcoDecoder.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -2,7 +2,7 @@
 // (libjpeg behind its error manager) and bitmaps. A picture or
 // CTL_E_INVALIDPICTURE, never a crash, and a picture renders.
 // fuzz-layers: platform
-#include "platform/Picture.h"
+#include "platform/ole/Picture.h"
 
 #include <cstddef>
 #include <cstdint>

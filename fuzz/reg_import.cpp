@@ -2,7 +2,7 @@
 // answer; a file it accepts, written back out, must read back to the same
 // keys and values.
 // fuzz-layers: platform
-#include "platform/RegistryFile.h"
+#include "platform/advapi32/RegistryFile.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -2,7 +2,7 @@
 // outside the input, text that is valid UTF-8, and no more of it than a few
 // bytes for every byte read (nothing the input says multiplies it).
 // fuzz-layers: ui
-#include "platform/CodePage.h"
+#include "platform/kernel32/CodePage.h"
 #include "ui/rtf/RtfReader.h"
 
 #include <cstddef>

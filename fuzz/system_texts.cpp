@@ -3,7 +3,7 @@
 // first byte picks the reader. A folder found is absolute, a session name
 // has no separator.
 // fuzz-layers: platform
-#include "platform/SystemInfo.h"
+#include "platform/kernel32/SystemInfo.h"
 
 #include <cstddef>
 #include <cstdint>

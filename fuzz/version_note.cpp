@@ -1,7 +1,7 @@
 // ReadVersionNote on arbitrary bytes: it finds a note or not, never reading
 // outside the input (the sanitizers watch the reads).
 // fuzz-layers: platform
-#include "platform/VersionInfo.h"
+#include "platform/version/VersionInfo.h"
 
 #include <cstddef>
 #include <cstdint>

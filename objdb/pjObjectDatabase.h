@@ -8,7 +8,7 @@
 #pragma once
 
 #include "CustomCode/Common/cmString.h"
-#include "platform/WinTypes.h"
+#include "platform/kernel32/WinTypes.h"
 
 #include <list>
 #include <map>

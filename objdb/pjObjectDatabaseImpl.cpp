@@ -1,5 +1,5 @@
 #include "objdb/pjObjectDatabaseImpl.h"
 
-#include "platform/ProcessIds.h"
+#include "platform/kernel32/ProcessIds.h"
 
 pjObjectDatabaseImpl::pjObjectDatabaseImpl() : m_dwMainThreadId(GetCurrentThreadId()) {}

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "objdb/pjObject.h"
-#include "platform/WinError.h"
+#include "platform/kernel32/WinError.h"
 
 class pjObjectFactory {
 public:

@@ -1,6 +1,6 @@
 #include "objdb/pjTypeKey.h"
 
-#include "platform/TypeName.h"
+#include "platform/linux/TypeName.h"
 
 #include <string>
 

@@ -3,8 +3,8 @@
 // "No" (or Escape); the update dialog does the deleting.
 #pragma once
 
-#include "platform/WinError.h"
-#include "platform/WinUser.h"
+#include "platform/kernel32/WinError.h"
+#include "platform/user32/WinUser.h"
 #include "ui/CDappleDialog.h"
 
 class BSU_DeleteUpgrade : public CDappleDialog {

@@ -6,7 +6,7 @@
 #pragma once
 
 #include "CustomCode/Common/cmPicture.h"
-#include "platform/WinUser.h"
+#include "platform/user32/WinUser.h"
 #include "ui/CDappleDialog.h"
 #include "update/CBSUMetaData.h"
 

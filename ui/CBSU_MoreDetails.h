@@ -4,8 +4,8 @@
 #pragma once
 
 #include "CustomCode/Common/cmBuffer.h"
-#include "platform/RichEdit.h"
-#include "platform/WinError.h"
+#include "platform/kernel32/WinError.h"
+#include "platform/riched/RichEdit.h"
 #include "ui/CDappleDialog.h"
 
 class CBSU_MoreDetails : public CDappleDialog {

@@ -1,8 +1,8 @@
 #include "ui/CDialog.h"
 
 #include "CustomCode/Common/cmLog.h"
-#include "platform/FontMetrics.h"
-#include "platform/MulDiv.h"
+#include "platform/gdi32/FontMetrics.h"
+#include "platform/kernel32/MulDiv.h"
 #include "ui/CGuiModule.h"
 #include "ui/rtf/RtfPlainText.h"
 #include "ui/rtf/RtfReader.h"

@@ -12,10 +12,10 @@
 // a close request to OnSysCommand(SC_CLOSE).
 #pragma once
 
-#include "platform/DeviceContext.h"
-#include "platform/RichEdit.h"
-#include "platform/WinTypes.h"
-#include "platform/WinUser.h"
+#include "platform/gdi32/DeviceContext.h"
+#include "platform/kernel32/WinTypes.h"
+#include "platform/riched/RichEdit.h"
+#include "platform/user32/WinUser.h"
 #include "ui/CDialogTemplate.h"
 #include "ui/DialogView.h"
 #include "ui/rtf/RtfDocument.h"

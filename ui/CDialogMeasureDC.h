@@ -3,7 +3,7 @@
 // window's own surface has the same dots per inch).
 #pragma once
 
-#include "platform/DeviceContext.h"
+#include "platform/gdi32/DeviceContext.h"
 #include "ui/CDialog.h"
 
 class CDialogMeasureDC : public platform::DeviceContext {

@@ -1,7 +1,7 @@
 #include "ui/CDialogTemplate.h"
 
-#include "platform/CodePage.h"
-#include "platform/MulDiv.h"
+#include "platform/kernel32/CodePage.h"
+#include "platform/kernel32/MulDiv.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 // refuses a template that does not fit them.
 #pragma once
 
-#include "platform/Resources.h"
-#include "platform/WinTypes.h"
+#include "platform/kernel32/Resources.h"
+#include "platform/kernel32/WinTypes.h"
 
 #include <cstdint>
 #include <string>

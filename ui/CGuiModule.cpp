@@ -1,8 +1,8 @@
 #include "ui/CGuiModule.h"
 
 #include "CustomCode/Common/cmLog.h"
-#include "platform/Environment.h"
-#include "platform/SharedModule.h"
+#include "platform/kernel32/Environment.h"
+#include "platform/kernel32/SharedModule.h"
 
 #include <string>
 #include <vector>

@@ -1,6 +1,6 @@
 #include "ui/CNotifierStrings.h"
 
-#include "platform/Resources.h"
+#include "platform/kernel32/Resources.h"
 #include "update/NotifierLanguage.h"
 
 CNotifierStrings::CNotifierStrings() : m_wLanguage(GetNotifierLanguage()) {}

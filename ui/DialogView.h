@@ -6,8 +6,8 @@
 // dialog must become visible (CGuiModule).
 #pragma once
 
-#include "platform/DeviceContext.h"
-#include "platform/WinTypes.h"
+#include "platform/gdi32/DeviceContext.h"
+#include "platform/kernel32/WinTypes.h"
 #include "ui/CDialogTemplate.h"
 #include "ui/rtf/RtfDocument.h"
 

@@ -2,7 +2,7 @@
 // program's icon and the controls.
 #pragma once
 
-#include "platform/WinTypes.h"
+#include "platform/kernel32/WinTypes.h"
 
 // Dialog templates.
 constexpr UINT IDD_BSU_DIALOG = 204;

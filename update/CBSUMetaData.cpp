@@ -5,7 +5,7 @@
 #include "CustomCode/Common/cmListFiles.h"
 #include "CustomCode/Common/cmRegistryKey.h"
 #include "Notifier/Retail/Common/tcConfigFileData.h"
-#include "platform/PathApi.h"
+#include "platform/kernel32/PathApi.h"
 #include "update/BSURegistryLayout.h"
 #include "update/NotifierLanguage.h"
 

@@ -11,8 +11,8 @@
 
 #include "CustomCode/Common/cmBuffer.h"
 #include "CustomCode/Common/cmString.h"
-#include "platform/WinError.h"
-#include "platform/WinTypes.h"
+#include "platform/kernel32/WinError.h"
+#include "platform/kernel32/WinTypes.h"
 
 class CBSUMetaData {
 public:

@@ -6,10 +6,10 @@
 #include "CustomCode/Common/cmDebugSubsystems.h"
 #include "CustomCode/Common/cmRegistryKey.h"
 #include "Notifier/Retail/Common/tcConfigFileData.h"
-#include "platform/DynamicLibrary.h"
-#include "platform/FileApi.h"
-#include "platform/PathApi.h"
-#include "platform/SetupLibrary.h"
+#include "platform/advpack/SetupLibrary.h"
+#include "platform/kernel32/DynamicLibrary.h"
+#include "platform/kernel32/FileApi.h"
+#include "platform/kernel32/PathApi.h"
 #include "update/BSURegistryLayout.h"
 
 #include <filesystem>

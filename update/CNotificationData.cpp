@@ -4,8 +4,8 @@
 #include "CustomCode/Common/cmDebugSubsystems.h"
 #include "CustomCode/Common/cmLog.h"
 #include "CustomCode/Common/cmRegistryKey.h"
-#include "platform/NumberText.h"
-#include "platform/OleDate.h"
+#include "platform/crt/NumberText.h"
+#include "platform/ole/OleDate.h"
 
 #include <utility>
 

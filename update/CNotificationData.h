@@ -5,7 +5,7 @@
 #pragma once
 
 #include "CustomCode/Common/cmString.h"
-#include "platform/WinError.h"
+#include "platform/kernel32/WinError.h"
 
 class CNotificationData {
 public:

@@ -4,7 +4,7 @@
 // lives with the update layer, the lowest layer that has a task kind.
 #pragma once
 
-#include "platform/WinError.h"
+#include "platform/kernel32/WinError.h"
 
 class COccasionalTask {
 public:

@@ -4,10 +4,10 @@
 #include "CustomCode/Common/cmDebugSubsystems.h"
 #include "CustomCode/Common/cmSetupMilestone.h"
 #include "CustomCode/Common/cmWaitForEvents.h"
-#include "platform/Event.h"
-#include "platform/KernelObject.h"
-#include "platform/LastError.h"
-#include "platform/Wait.h"
+#include "platform/kernel32/Event.h"
+#include "platform/kernel32/KernelObject.h"
+#include "platform/kernel32/LastError.h"
+#include "platform/kernel32/Wait.h"
 
 namespace {
 

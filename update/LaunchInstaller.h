@@ -8,8 +8,8 @@
 #pragma once
 
 #include "CustomCode/Common/cmWindow.h"
-#include "platform/WinError.h"
-#include "platform/WinTypes.h"
+#include "platform/kernel32/WinError.h"
+#include "platform/kernel32/WinTypes.h"
 
 class LaunchInstaller : public cmWindow {
 public:

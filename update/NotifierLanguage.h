@@ -2,7 +2,7 @@
 // Notifier key, a decimal Windows language id written by the product's setup.
 #pragma once
 
-#include "platform/WinTypes.h"
+#include "platform/kernel32/WinTypes.h"
 
 // The language id; 1033 when the value is missing, not text, not a number,
 // or its low 16 bits are 0. The text is read as strtol reads base 10.

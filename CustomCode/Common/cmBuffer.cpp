@@ -1,6 +1,6 @@
 #include "CustomCode/Common/cmBuffer.h"
 
-#include "platform/TaskAllocator.h"
+#include "platform/ole/TaskAllocator.h"
 
 #include <cstring>
 

@@ -2,9 +2,9 @@
 // registry data, descriptions, conversions). Copies never share data.
 #pragma once
 
-#include "platform/Resources.h"
-#include "platform/WinError.h"
-#include "platform/WinTypes.h"
+#include "platform/kernel32/Resources.h"
+#include "platform/kernel32/WinError.h"
+#include "platform/kernel32/WinTypes.h"
 
 class cmBuffer {
 public:

@@ -13,7 +13,7 @@
 #pragma once
 
 #include "CustomCode/Common/cmLog.h"
-#include "platform/WinError.h"
+#include "platform/kernel32/WinError.h"
 
 #define CM_CHECK_ARG(cond)                                                                   \
     do {                                                                                     \

@@ -1,8 +1,8 @@
 #include "CustomCode/Common/cmComError.h"
 
 #include "CustomCode/Common/cmChecks.h"
-#include "platform/FormatMessage.h"
-#include "platform/LastError.h"
+#include "platform/kernel32/FormatMessage.h"
+#include "platform/kernel32/LastError.h"
 
 #include <cstdio>
 

@@ -12,8 +12,8 @@
 #pragma once
 
 #include "CustomCode/Common/cmDebugSupport.h"
-#include "platform/WinError.h"
-#include "platform/WinTypes.h"
+#include "platform/kernel32/WinError.h"
+#include "platform/kernel32/WinTypes.h"
 
 #include <string>
 

@@ -8,19 +8,19 @@
 // T is a plain record whose last member is the 32-bit use count dwUseCount.
 // The module that creates the block initialises the record and sets the use
 // count to 0; every holder then adds one. The mapping is made for this user
-// only (see platform/SharedMemory.h). A holder that cannot open or create the
+// only (see platform/kernel32/SharedMemory.h). A holder that cannot open or create the
 // block has no record (Get returns null); callers must cope with that.
 //
 // Holders are meant to live until the process ends; the destructor releases
 // the view and handle for those (tests) that do not.
 #pragma once
 
-#include "platform/KernelObject.h"
-#include "platform/LastError.h"
-#include "platform/ProcessIds.h"
-#include "platform/SharedMemory.h"
-#include "platform/WinError.h"
-#include "platform/WinTypes.h"
+#include "platform/kernel32/KernelObject.h"
+#include "platform/kernel32/LastError.h"
+#include "platform/kernel32/ProcessIds.h"
+#include "platform/kernel32/SharedMemory.h"
+#include "platform/kernel32/WinError.h"
+#include "platform/kernel32/WinTypes.h"
 
 #include <atomic>
 #include <cstddef>

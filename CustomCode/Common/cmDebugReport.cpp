@@ -1,8 +1,8 @@
 #include "CustomCode/Common/cmDebugReport.h"
 
 #include "CustomCode/Common/cmDebugSupport.h"
-#include "platform/Clipboard.h"
-#include "platform/LogFile.h"
+#include "platform/linux/LogFile.h"
+#include "platform/user32/Clipboard.h"
 
 #include <atomic>
 #include <cstdio>

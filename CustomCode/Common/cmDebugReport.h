@@ -13,7 +13,7 @@
 #pragma once
 
 #include "CustomCode/Common/cmString.h"
-#include "platform/WinError.h"
+#include "platform/kernel32/WinError.h"
 
 // The report's text.
 cmString cmDebugStatisticsReport();

@@ -2,10 +2,10 @@
 
 #include "CustomCode/Common/cmCrossModule.h"
 #include "CustomCode/Common/cmDebugReport.h"
-#include "platform/HeapCheck.h"
-#include "platform/KernelObject.h"
-#include "platform/ProcessIds.h"
-#include "platform/ThreadTimes.h"
+#include "platform/dbghelp/HeapCheck.h"
+#include "platform/kernel32/KernelObject.h"
+#include "platform/kernel32/ProcessIds.h"
+#include "platform/kernel32/ThreadTimes.h"
 
 #include <cstdio>
 #include <mutex>

@@ -22,9 +22,9 @@
 #pragma once
 
 #include "CustomCode/Common/cmLog.h"
-#include "platform/ThreadLocalStorage.h"
-#include "platform/WinError.h"
-#include "platform/WinTypes.h"
+#include "platform/kernel32/ThreadLocalStorage.h"
+#include "platform/kernel32/WinError.h"
+#include "platform/kernel32/WinTypes.h"
 
 #include <atomic>
 #include <cstdarg>

@@ -1,7 +1,7 @@
 #include "CustomCode/Common/cmFileVersion.h"
 
 #include "CustomCode/Common/cmDebugSubsystems.h"
-#include "platform/KernelObject.h"
+#include "platform/kernel32/KernelObject.h"
 
 #include <cstdlib>
 #include <vector>

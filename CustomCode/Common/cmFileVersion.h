@@ -4,9 +4,9 @@
 #pragma once
 
 #include "CustomCode/Common/cmString.h"
-#include "platform/FileFind.h"
-#include "platform/VersionInfo.h"
-#include "platform/WinTypes.h"
+#include "platform/kernel32/FileFind.h"
+#include "platform/kernel32/WinTypes.h"
+#include "platform/version/VersionInfo.h"
 
 // How a file compares: older, the same, or newer.
 constexpr int CM_RELATION_OLDER = 1;

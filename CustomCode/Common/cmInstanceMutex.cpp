@@ -1,8 +1,8 @@
 #include "CustomCode/Common/cmInstanceMutex.h"
 
-#include "platform/LastError.h"
-#include "platform/NamedMutex.h"
-#include "platform/WinError.h"
+#include "platform/kernel32/LastError.h"
+#include "platform/kernel32/NamedMutex.h"
+#include "platform/kernel32/WinError.h"
 
 cmInstanceMutex::cmInstanceMutex(LPCSTR szName) : m_szName(szName) {}
 

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "CustomCode/Common/cmString.h"
-#include "platform/WinTypes.h"
+#include "platform/kernel32/WinTypes.h"
 
 class cmInstanceMutex {
 public:

@@ -1,7 +1,7 @@
 #include "CustomCode/Common/cmListFiles.h"
 
-#include "platform/KernelObject.h"
-#include "platform/PathApi.h"
+#include "platform/kernel32/KernelObject.h"
+#include "platform/kernel32/PathApi.h"
 
 cmListFiles::~cmListFiles() = default;
 

@@ -5,8 +5,8 @@
 #pragma once
 
 #include "CustomCode/Common/cmString.h"
-#include "platform/FileFind.h"
-#include "platform/WinTypes.h"
+#include "platform/kernel32/FileFind.h"
+#include "platform/kernel32/WinTypes.h"
 
 #include <vector>
 

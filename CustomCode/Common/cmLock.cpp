@@ -2,10 +2,10 @@
 
 #include "CustomCode/Common/cmChecks.h"
 #include "CustomCode/Common/cmDebugSubsystems.h"
-#include "platform/Event.h"
-#include "platform/KernelObject.h"
-#include "platform/ProcessIds.h"
-#include "platform/Wait.h"
+#include "platform/kernel32/Event.h"
+#include "platform/kernel32/KernelObject.h"
+#include "platform/kernel32/ProcessIds.h"
+#include "platform/kernel32/Wait.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -10,9 +10,9 @@
 // its machinery and are not called by other code.
 #pragma once
 
-#include "platform/CriticalSection.h"
-#include "platform/WinError.h"
-#include "platform/WinTypes.h"
+#include "platform/kernel32/CriticalSection.h"
+#include "platform/kernel32/WinError.h"
+#include "platform/kernel32/WinTypes.h"
 
 #include <atomic>
 #include <deque>

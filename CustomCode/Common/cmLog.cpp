@@ -1,9 +1,9 @@
 #include "CustomCode/Common/cmLog.h"
 
 #include "CustomCode/Common/cmChecks.h"
-#include "platform/DebugOutput.h"
-#include "platform/FileApi.h"
-#include "platform/LogFile.h"
+#include "platform/kernel32/DebugOutput.h"
+#include "platform/kernel32/FileApi.h"
+#include "platform/linux/LogFile.h"
 
 #include <algorithm>
 #include <atomic>

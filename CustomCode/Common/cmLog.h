@@ -10,8 +10,8 @@
 #pragma once
 
 #include "CustomCode/Common/cmString.h"
-#include "platform/WinError.h"
-#include "platform/WinTypes.h"
+#include "platform/kernel32/WinError.h"
+#include "platform/kernel32/WinTypes.h"
 
 #include <cstdarg>
 
@@ -37,7 +37,7 @@ public:
 // one tries again.
 class cmLogOutputLogFile : public cmLogOutput {
 public:
-    // A null or empty path means the default log file (platform/LogFile.h).
+    // A null or empty path means the default log file (platform/linux/LogFile.h).
     explicit cmLogOutputLogFile(LPCSTR szPath = nullptr);
     void Write(LPCSTR szLine) override;
     const cmString& GetPath() const { return m_szPath; }

@@ -1,8 +1,8 @@
 #include "CustomCode/Common/cmPacket.h"
 
-#include "platform/FileApi.h"
-#include "platform/LastError.h"
-#include "platform/TaskAllocator.h"
+#include "platform/kernel32/FileApi.h"
+#include "platform/kernel32/LastError.h"
+#include "platform/ole/TaskAllocator.h"
 
 #include <algorithm>
 #include <cstring>

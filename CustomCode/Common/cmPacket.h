@@ -27,10 +27,10 @@
 
 #include "CustomCode/Common/cmBuffer.h"
 #include "CustomCode/Common/cmString.h"
-#include "platform/Unknown.h"
-#include "platform/Variant.h"
-#include "platform/WinError.h"
-#include "platform/WinTypes.h"
+#include "platform/kernel32/WinError.h"
+#include "platform/kernel32/WinTypes.h"
+#include "platform/ole/Unknown.h"
+#include "platform/ole/Variant.h"
 
 class cmPacket {
 public:

@@ -3,11 +3,11 @@
 #include "CustomCode/Common/cmDebugSubsystems.h"
 #include "CustomCode/Common/cmDebugSupport.h"
 #include "CustomCode/Common/cmWindow.h"
-#include "platform/FileApi.h"
-#include "platform/KernelObject.h"
-#include "platform/LastError.h"
-#include "platform/MulDiv.h"
-#include "platform/Resources.h"
+#include "platform/kernel32/FileApi.h"
+#include "platform/kernel32/KernelObject.h"
+#include "platform/kernel32/LastError.h"
+#include "platform/kernel32/MulDiv.h"
+#include "platform/kernel32/Resources.h"
 
 #include <cstring>
 #include <limits>

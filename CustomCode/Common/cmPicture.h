@@ -5,10 +5,10 @@
 // holder goes.
 #pragma once
 
-#include "platform/DeviceContext.h"
-#include "platform/Picture.h"
-#include "platform/WinError.h"
-#include "platform/WinTypes.h"
+#include "platform/gdi32/DeviceContext.h"
+#include "platform/kernel32/WinError.h"
+#include "platform/kernel32/WinTypes.h"
+#include "platform/ole/Picture.h"
 
 class cmPicture {
 public:

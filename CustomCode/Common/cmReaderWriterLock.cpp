@@ -1,6 +1,6 @@
 #include "CustomCode/Common/cmReaderWriterLock.h"
 
-#include "platform/ProcessIds.h"
+#include "platform/kernel32/ProcessIds.h"
 
 cmReaderWriterLock::cmLockToken::~cmLockToken() = default;
 

@@ -6,7 +6,7 @@
 #pragma once
 
 #include "CustomCode/Common/cmLock.h"
-#include "platform/WinError.h"
+#include "platform/kernel32/WinError.h"
 
 #include <memory>
 

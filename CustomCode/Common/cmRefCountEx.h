@@ -10,7 +10,7 @@
 // so a leak or an early release can be traced to the code that caused it.
 #pragma once
 
-#include "platform/WinTypes.h"
+#include "platform/kernel32/WinTypes.h"
 
 #include <atomic>
 #include <memory>

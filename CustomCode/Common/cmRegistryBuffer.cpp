@@ -1,6 +1,6 @@
 #include "CustomCode/Common/cmRegistryBuffer.h"
 
-#include "platform/WinError.h"
+#include "platform/kernel32/WinError.h"
 
 namespace {
 constexpr int kReadAttempts = 4;

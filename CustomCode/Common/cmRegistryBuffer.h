@@ -4,8 +4,8 @@
 #pragma once
 
 #include "CustomCode/Common/cmBuffer.h"
-#include "platform/Registry.h"
-#include "platform/WinTypes.h"
+#include "platform/advapi32/Registry.h"
+#include "platform/kernel32/WinTypes.h"
 
 class cmRegistryBuffer {
 public:

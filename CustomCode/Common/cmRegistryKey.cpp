@@ -3,7 +3,7 @@
 #include "CustomCode/Common/cmBuffer.h"
 #include "CustomCode/Common/cmDebugSupport.h"
 #include "CustomCode/Common/cmLog.h"
-#include "platform/WinError.h"
+#include "platform/kernel32/WinError.h"
 
 #include <cstring>
 #include <string>

@@ -15,8 +15,8 @@
 #pragma once
 
 #include "CustomCode/Common/cmString.h"
-#include "platform/Registry.h"
-#include "platform/WinTypes.h"
+#include "platform/advapi32/Registry.h"
+#include "platform/kernel32/WinTypes.h"
 
 // Whether opening a key makes it (and the levels above it) when it is missing.
 enum class cmRegistryCreate { OpenExisting, CreateMissing };

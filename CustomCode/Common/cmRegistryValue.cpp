@@ -1,7 +1,7 @@
 #include "CustomCode/Common/cmRegistryValue.h"
 
 #include "CustomCode/Common/cmRegistryBuffer.h"
-#include "platform/WinError.h"
+#include "platform/kernel32/WinError.h"
 
 #include <cstring>
 

@@ -10,7 +10,7 @@
 
 #include "CustomCode/Common/cmRegistryKey.h"
 #include "CustomCode/Common/cmString.h"
-#include "platform/WinTypes.h"
+#include "platform/kernel32/WinTypes.h"
 
 template <class T>
 class cmRegistryValue;

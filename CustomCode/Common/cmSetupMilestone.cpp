@@ -1,6 +1,6 @@
 #include "CustomCode/Common/cmSetupMilestone.h"
 
-#include "platform/WinUser.h"
+#include "platform/user32/WinUser.h"
 
 HRESULT cmSendSetupMilestone(DWORD dwMilestone, DWORD dwStatus, DWORD dwTimeoutMs, DWORD* pdwReceivers)
 {

@@ -5,8 +5,8 @@
 // C++ calls cmSendSetupMilestone; others run the glm-milestone tool.
 #pragma once
 
-#include "platform/WinError.h"
-#include "platform/WinTypes.h"
+#include "platform/kernel32/WinError.h"
+#include "platform/kernel32/WinTypes.h"
 
 // The message's registered name.
 inline constexpr char szSetupMilestoneMessage[] = "GLM_SETUP_MILESTONE_MSG";

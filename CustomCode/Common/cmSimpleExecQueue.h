@@ -6,9 +6,9 @@
 #pragma once
 
 #include "CustomCode/Common/cmsThread.h"
-#include "platform/CriticalSection.h"
-#include "platform/Event.h"
-#include "platform/Wait.h"
+#include "platform/kernel32/CriticalSection.h"
+#include "platform/kernel32/Event.h"
+#include "platform/kernel32/Wait.h"
 
 #include <atomic>
 #include <deque>

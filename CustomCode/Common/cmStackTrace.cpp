@@ -1,6 +1,6 @@
 #include "CustomCode/Common/cmStackTrace.h"
 
-#include "platform/StackTrace.h"
+#include "platform/dbghelp/StackTrace.h"
 
 #include <cstdio>
 #include <string>

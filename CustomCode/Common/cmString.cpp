@@ -1,7 +1,7 @@
 #include "CustomCode/Common/cmString.h"
 
 #include "CustomCode/Common/cmStringChars.h"
-#include "platform/TaskAllocator.h"
+#include "platform/ole/TaskAllocator.h"
 
 #include <cstring>
 #include <string>

@@ -11,10 +11,10 @@
 // ASCII letters only.
 #pragma once
 
-#include "platform/CodePage.h"
-#include "platform/Resources.h"
-#include "platform/WinError.h"
-#include "platform/WinTypes.h"
+#include "platform/kernel32/CodePage.h"
+#include "platform/kernel32/Resources.h"
+#include "platform/kernel32/WinError.h"
+#include "platform/kernel32/WinTypes.h"
 
 #include <cstdarg>
 #include <cstddef>
@@ -152,7 +152,7 @@ public:
     void MakeLower();
 
     // Replaces the content with the FormatMessageA result of a format with
-    // inserts ("%1!d!", "(0x%1!08x!) %2!s!"); see platform/FormatMessage.h.
+    // inserts ("%1!d!", "(0x%1!08x!) %2!s!"); see platform/kernel32/FormatMessage.h.
     // On failure the string is empty and the code says why.
     HRESULT Format(LPCSTR szFormat, ...);
     HRESULT FormatV(LPCSTR szFormat, va_list args);

@@ -1,6 +1,6 @@
 #include "CustomCode/Common/cmStringChars.h"
 
-#include "platform/CodePage.h"
+#include "platform/kernel32/CodePage.h"
 
 namespace cmStringChars {
 

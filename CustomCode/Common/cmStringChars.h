@@ -2,7 +2,7 @@
 // start, how many there are, which are white space. Used by cmString only.
 #pragma once
 
-#include "platform/WinTypes.h"
+#include "platform/kernel32/WinTypes.h"
 
 namespace cmStringChars {
 

@@ -1,9 +1,9 @@
 // cmString: message formatting through FormatMessageA.
 #include "CustomCode/Common/cmString.h"
 
-#include "platform/FormatMessage.h"
-#include "platform/LastError.h"
-#include "platform/Locale.h"
+#include "platform/kernel32/FormatMessage.h"
+#include "platform/kernel32/LastError.h"
+#include "platform/kernel32/Locale.h"
 
 #include <vector>
 

@@ -1,10 +1,10 @@
 // cmString: loading from resources, with the language fall-back chain.
 #include "CustomCode/Common/cmString.h"
 
-#include "platform/CodePage.h"
-#include "platform/LastError.h"
-#include "platform/Locale.h"
-#include "platform/Resources.h"
+#include "platform/kernel32/CodePage.h"
+#include "platform/kernel32/LastError.h"
+#include "platform/kernel32/Locale.h"
+#include "platform/kernel32/Resources.h"
 
 #include <string>
 

@@ -3,7 +3,7 @@
 #include "CustomCode/Common/cmDebugSupport.h"
 #include "CustomCode/Common/cmString.h"
 
-#include "platform/CodePage.h"
+#include "platform/kernel32/CodePage.h"
 
 #include <cstring>
 

@@ -1,11 +1,11 @@
 #include "CustomCode/Common/cmTempfile.h"
 
 #include "CustomCode/Common/cmDebugSubsystems.h"
-#include "platform/FileApi.h"
-#include "platform/FileFind.h"
-#include "platform/LastError.h"
-#include "platform/PathApi.h"
-#include "platform/ProcessIds.h"
+#include "platform/kernel32/FileApi.h"
+#include "platform/kernel32/FileFind.h"
+#include "platform/kernel32/LastError.h"
+#include "platform/kernel32/PathApi.h"
+#include "platform/kernel32/ProcessIds.h"
 
 #include <atomic>
 

@@ -3,8 +3,8 @@
 #pragma once
 
 #include "CustomCode/Common/cmString.h"
-#include "platform/WinError.h"
-#include "platform/WinTypes.h"
+#include "platform/kernel32/WinError.h"
+#include "platform/kernel32/WinTypes.h"
 
 class cmTempfile {
 public:

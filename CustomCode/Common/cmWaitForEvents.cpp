@@ -1,8 +1,8 @@
 #include "CustomCode/Common/cmWaitForEvents.h"
 
-#include "platform/ThreadTimes.h"
-#include "platform/Wait.h"
-#include "platform/WinUser.h"
+#include "platform/kernel32/ThreadTimes.h"
+#include "platform/kernel32/Wait.h"
+#include "platform/user32/WinUser.h"
 
 #include <algorithm>
 

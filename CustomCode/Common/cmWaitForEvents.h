@@ -4,7 +4,7 @@
 // waits, as a modal loop would).
 #pragma once
 
-#include "platform/WinTypes.h"
+#include "platform/kernel32/WinTypes.h"
 
 #include <cstdint>
 #include <vector>

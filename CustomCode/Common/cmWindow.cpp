@@ -1,7 +1,7 @@
 #include "CustomCode/Common/cmWindow.h"
 
 #include "CustomCode/Common/cmLog.h"
-#include "platform/DebugOutput.h"
+#include "platform/kernel32/DebugOutput.h"
 
 #include <cstdint>
 #include <cstdio>

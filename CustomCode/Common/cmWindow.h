@@ -5,9 +5,9 @@
 // windows, also from other processes, reach it on the thread that made it.
 #pragma once
 
-#include "platform/Resources.h"
-#include "platform/WinTypes.h"
-#include "platform/WinUser.h"
+#include "platform/kernel32/Resources.h"
+#include "platform/kernel32/WinTypes.h"
+#include "platform/user32/WinUser.h"
 
 class cmWindow {
 public:

@@ -3,12 +3,12 @@
 #include "CustomCode/Common/cmChecks.h"
 #include "CustomCode/Common/cmDebugSubsystems.h"
 #include "CustomCode/Common/cmRegistryKey.h"
-#include "platform/Environment.h"
-#include "platform/FileFind.h"
-#include "platform/LastError.h"
-#include "platform/PathApi.h"
-#include "platform/SystemInfo.h"
-#include "platform/TChar.h"
+#include "platform/crt/TChar.h"
+#include "platform/kernel32/Environment.h"
+#include "platform/kernel32/FileFind.h"
+#include "platform/kernel32/LastError.h"
+#include "platform/kernel32/PathApi.h"
+#include "platform/kernel32/SystemInfo.h"
 
 #include <cstdio>
 #include <cstring>

@@ -1,11 +1,11 @@
 #include "CustomCode/Common/cmsThread.h"
 
 #include "CustomCode/Common/cmLog.h"
-#include "platform/Event.h"
-#include "platform/KernelObject.h"
-#include "platform/ProcessIds.h"
-#include "platform/ThreadStart.h"
-#include "platform/Wait.h"
+#include "platform/crt/ThreadStart.h"
+#include "platform/kernel32/Event.h"
+#include "platform/kernel32/KernelObject.h"
+#include "platform/kernel32/ProcessIds.h"
+#include "platform/kernel32/Wait.h"
 
 #include <algorithm>
 

@@ -5,8 +5,8 @@
 #pragma once
 
 #include "CustomCode/Common/cmWaitForEvents.h"
-#include "platform/WinError.h"
-#include "platform/WinTypes.h"
+#include "platform/kernel32/WinError.h"
+#include "platform/kernel32/WinTypes.h"
 
 #include <atomic>
 #include <vector>

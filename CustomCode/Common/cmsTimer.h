@@ -2,8 +2,8 @@
 // OnTimer runs from that thread's message loop (or a pumping wait).
 #pragma once
 
-#include "platform/WinTypes.h"
-#include "platform/WinUser.h"
+#include "platform/kernel32/WinTypes.h"
+#include "platform/user32/WinUser.h"
 
 class cmsTimer {
 public:

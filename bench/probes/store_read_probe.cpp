@@ -1,7 +1,7 @@
 // The smallest program that does what a not-due notifier run must do: open
 // the store and read one value. The baseline of the start-up benchmark.
-#include "platform/Registry.h"
-#include "platform/WinError.h"
+#include "platform/advapi32/Registry.h"
+#include "platform/kernel32/WinError.h"
 #include "update/BSURegistryLayout.h"
 
 int main()

@@ -1,10 +1,10 @@
 #include "app/CNotifierApp.h"
-#include "update/COccasionalTask.h"
 #include "objdb/pjTypeKey.h"
-#include "platform/KernelObject.h"
-#include "platform/LastError.h"
-#include "platform/NamedMutex.h"
-#include "platform/WinError.h"
+#include "platform/kernel32/KernelObject.h"
+#include "platform/kernel32/LastError.h"
+#include "platform/kernel32/NamedMutex.h"
+#include "platform/kernel32/WinError.h"
+#include "update/COccasionalTask.h"
 
 #include <gtest/gtest.h>
 #include <string>

@@ -2,9 +2,9 @@
 // writes, seen from outside as an administrator would see it.
 #include "CustomCode/Common/cmRegistryKey.h"
 #include "CustomCode/Common/cmRegistryLayout.h"
-#include "platform/ChildProcess.h"
-#include "platform/Environment.h"
-#include "platform/TempDirectory.h"
+#include "platform/kernel32/ChildProcess.h"
+#include "platform/kernel32/Environment.h"
+#include "platform/linux/TempDirectory.h"
 #include "tests/support/TestPaths.h"
 #include "update/BSURegistryLayout.h"
 #include "update/CNotificationData.h"

@@ -1,12 +1,12 @@
 // The single-instance guard with real processes: copies of a notifier with a
 // recording task, started side by side in this test's private runtime folder.
 #include "app/CNotifierApp.h"
-#include "platform/ChildProcess.h"
-#include "platform/KernelObject.h"
-#include "platform/LastError.h"
-#include "platform/NamedMutex.h"
-#include "platform/TempDirectory.h"
-#include "platform/WinError.h"
+#include "platform/kernel32/ChildProcess.h"
+#include "platform/kernel32/KernelObject.h"
+#include "platform/kernel32/LastError.h"
+#include "platform/kernel32/NamedMutex.h"
+#include "platform/kernel32/WinError.h"
+#include "platform/linux/TempDirectory.h"
 #include "tests/support/TestPaths.h"
 
 #include <chrono>

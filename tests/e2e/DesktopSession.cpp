@@ -1,7 +1,7 @@
 #include "tests/e2e/DesktopSession.h"
 
-#include "platform/Environment.h"
-#include "platform/WinError.h"
+#include "platform/kernel32/Environment.h"
+#include "platform/kernel32/WinError.h"
 
 #include <algorithm>
 #include <atomic>

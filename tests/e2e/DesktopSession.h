@@ -4,7 +4,7 @@
 // goes wrong fails instead of hanging.
 #pragma once
 
-#include "platform/ChildProcess.h"
+#include "platform/kernel32/ChildProcess.h"
 
 #include <memory>
 #include <string>

@@ -4,7 +4,7 @@
 #include "objdb/pjObjectFactory.h"
 #include "objdb/pjObjectFactoryList.h"
 #include "objdb/pjTypeKey.h"
-#include "platform/ProcessIds.h"
+#include "platform/kernel32/ProcessIds.h"
 
 #include <gtest/gtest.h>
 #include <string>

@@ -2,7 +2,7 @@
 // keeps every DrawImage call, with a copy of the image drawn.
 #pragma once
 
-#include "platform/DeviceContext.h"
+#include "platform/gdi32/DeviceContext.h"
 
 #include <vector>
 

@@ -2,8 +2,8 @@
 // private store path, runtime folder, log and dump files, home and XDG
 // folders in a temporary folder of its own, so no test ever touches the
 // machine's store, the user's home or a fixed path.
-#include "platform/Environment.h"
-#include "platform/TempDirectory.h"
+#include "platform/kernel32/Environment.h"
+#include "platform/linux/TempDirectory.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>

@@ -4,7 +4,7 @@
 // and driven with real mouse and key events while the modal loop runs.
 #pragma once
 
-#include "platform/Environment.h"
+#include "platform/kernel32/Environment.h"
 #include "tests/support/TestPaths.h"
 #include "tests/update/UpdateFolderFixture.h"
 

@@ -1,7 +1,7 @@
 // The program's dialog templates as the build compiled them, read back, and
 // the reader's behaviour on bytes that are not a whole template.
-#include "platform/MulDiv.h"
-#include "platform/Resources.h"
+#include "platform/kernel32/MulDiv.h"
+#include "platform/kernel32/Resources.h"
 #include "ui/CDialogTemplate.h"
 
 #include <gtest/gtest.h>

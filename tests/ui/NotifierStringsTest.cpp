@@ -1,8 +1,8 @@
 // The dialogs' texts: the language read from the store, the fall-back chain
 // through the program's own ten string tables, and the tables' completeness.
 #include "CustomCode/Common/cmRegistryKey.h"
-#include "platform/Environment.h"
-#include "platform/Resources.h"
+#include "platform/kernel32/Environment.h"
+#include "platform/kernel32/Resources.h"
 #include "ui/CNotifierStrings.h"
 #include "update/BSURegistryLayout.h"
 #include "update/NotifierLanguage.h"

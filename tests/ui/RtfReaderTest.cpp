@@ -1,7 +1,7 @@
 // The RTF reader against what a rich-edit control shows for the same bytes:
 // group scoping, paragraphs, the font and colour tables, code pages, \uN,
 // the destinations it skips, plain text, and input built to hurt it.
-#include "platform/CodePage.h"
+#include "platform/kernel32/CodePage.h"
 #include "ui/rtf/RtfReader.h"
 
 #include <gtest/gtest.h>

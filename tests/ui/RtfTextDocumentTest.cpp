@@ -1,7 +1,7 @@
 // The RTF model in Qt's text document: one block per paragraph with its
 // alignment and indents in 96-dpi pixels, runs as character formats, and
 // plain text in the base font only.
-#include "platform/Environment.h"
+#include "platform/kernel32/Environment.h"
 #include "ui/qt/RtfTextDocument.h"
 #include "ui/rtf/RtfReader.h"
 

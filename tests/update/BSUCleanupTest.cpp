@@ -1,8 +1,8 @@
 // Ignoring an update, purging finished updates and deleting folders, with
 // real folders and a real store.
+#include "platform/kernel32/Environment.h"
 #include "tests/support/LogCapture.h"
 #include "tests/update/UpdateFolderFixture.h"
-#include "platform/Environment.h"
 #include "update/CBSUMetaData.h"
 
 #include <filesystem>

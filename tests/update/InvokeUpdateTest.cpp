@@ -1,7 +1,7 @@
 // Launching the update's installer: the sample installer runs as a real child
 // process and reports its milestones through glm-milestone, as a real
 // installer does.
-#include "platform/Environment.h"
+#include "platform/kernel32/Environment.h"
 #include "tests/support/LogCapture.h"
 #include "tests/support/TestPaths.h"
 #include "tests/update/UpdateFolderFixture.h"

@@ -1,6 +1,6 @@
 #include "CustomCode/Common/cmRegistryKey.h"
-#include "platform/Environment.h"
-#include "platform/OleDate.h"
+#include "platform/kernel32/Environment.h"
+#include "platform/ole/OleDate.h"
 #include "tests/support/LogCapture.h"
 #include "update/BSUDialogHost.h"
 #include "update/BSURegistryLayout.h"

@@ -5,7 +5,7 @@
 #include "CustomCode/Common/cmDebugSubsystems.h"
 #include "CustomCode/Common/cmRegistryKey.h"
 #include "Notifier/Retail/Common/tcConfigFileData.h"
-#include "platform/TempDirectory.h"
+#include "platform/linux/TempDirectory.h"
 #include "update/BSURegistryLayout.h"
 
 #include <filesystem>

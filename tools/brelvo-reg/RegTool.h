@@ -5,7 +5,7 @@
 // refused by the store, 2 bad usage) with a one-line message on stderr.
 #pragma once
 
-#include "platform/Registry.h"
+#include "platform/advapi32/Registry.h"
 
 #include <string>
 #include <vector>

@@ -1,6 +1,6 @@
 // brelvo-reg: messages, key names and reading through open keys.
-#include "platform/RegistryStore.h"
-#include "platform/WinError.h"
+#include "platform/advapi32/RegistryStore.h"
+#include "platform/kernel32/WinError.h"
 #include "tools/brelvo-reg/RegTool.h"
 
 #include <iostream>

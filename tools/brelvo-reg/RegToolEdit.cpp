@@ -1,5 +1,5 @@
 // brelvo-reg add and delete.
-#include "platform/WinError.h"
+#include "platform/kernel32/WinError.h"
 #include "tools/brelvo-reg/RegTool.h"
 
 #include <iostream>

@@ -1,6 +1,6 @@
 // brelvo-reg query: keys and values in the layout of reg query.
-#include "platform/RegistryStore.h"
-#include "platform/WinError.h"
+#include "platform/advapi32/RegistryStore.h"
+#include "platform/kernel32/WinError.h"
 #include "tools/brelvo-reg/RegTool.h"
 
 #include <iostream>

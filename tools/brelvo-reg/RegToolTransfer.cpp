@@ -1,6 +1,6 @@
 // brelvo-reg export and import: "Windows Registry Editor Version 5.00" files.
-#include "platform/RegistryFile.h"
-#include "platform/WinError.h"
+#include "platform/advapi32/RegistryFile.h"
+#include "platform/kernel32/WinError.h"
 #include "tools/brelvo-reg/RegTool.h"
 
 #include <filesystem>

@@ -1,5 +1,5 @@
 // brelvo-reg: value types, the data as reg query shows it, and /d DATA.
-#include "platform/RegistryStore.h"
+#include "platform/advapi32/RegistryStore.h"
 #include "tools/brelvo-reg/RegTool.h"
 
 #include <cerrno>

@@ -7,7 +7,7 @@
 // written, 2 for bad usage; problems are one line on standard error.
 #pragma once
 
-#include "platform/WinError.h"
+#include "platform/kernel32/WinError.h"
 
 #include <string>
 #include <vector>

@@ -2,8 +2,8 @@
 #include "tools/updcfg/Updcfg.h"
 
 #include "Notifier/Retail/Common/tcConfigFileData.h"
-#include "platform/FileApi.h"
-#include "platform/LastError.h"
+#include "platform/kernel32/FileApi.h"
+#include "platform/kernel32/LastError.h"
 
 #include <fstream>
 #include <iterator>

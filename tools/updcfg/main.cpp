@@ -1,7 +1,7 @@
 // updcfg: dispatch to the commands.
 #include "tools/updcfg/Updcfg.h"
 
-#include "platform/FormatMessage.h"
+#include "platform/kernel32/FormatMessage.h"
 
 #include <cstdio>
 #include <iostream>

@@ -2,7 +2,7 @@
 // it. Geometry is in the widget's logical pixels of 96 dots per inch.
 #pragma once
 
-#include "platform/DeviceContext.h"
+#include "platform/gdi32/DeviceContext.h"
 
 class QPainter;
 

@@ -1,12 +1,12 @@
 // QtThreadLoop: lets Qt drive the main thread's messages, timers and window
-// sockets (platform/ThreadLoop.h). While Qt's loop is on top, a socket
+// sockets (platform/user32/ThreadLoop.h). While Qt's loop is on top, a socket
 // notifier per descriptor dispatches what is pending; while our own code
 // waits with message pumping (the installer wait, a modal wait), the wait
 // runs a nested Qt loop until one of its descriptors is readable, so the
 // windows stay alive.
 #pragma once
 
-#include "platform/ThreadLoop.h"
+#include "platform/user32/ThreadLoop.h"
 
 #include <QObject>
 #include <QSocketNotifier>

@@ -1,6 +1,6 @@
 #include "ui/qt/QtToolkit.h"
 
-#include "platform/DisplayProbe.h"
+#include "platform/user32/DisplayProbe.h"
 #include "ui/CDialog.h"
 #include "ui/qt/QtDialogWindow.h"
 #include "ui/qt/QtThreadLoop.h"

@@ -3,7 +3,7 @@
 // times, and opening a converter costs far more than using one.
 #pragma once
 
-#include "platform/CodePageDecoder.h"
+#include "platform/linux/CodePageDecoder.h"
 
 #include <map>
 #include <memory>

@@ -1,7 +1,7 @@
 #include "ui/rtf/RtfPlainText.h"
 
-#include "platform/CodePage.h"
-#include "platform/CodePageDecoder.h"
+#include "platform/kernel32/CodePage.h"
+#include "platform/linux/CodePageDecoder.h"
 #include "ui/rtf/RtfDocumentBuilder.h"
 
 #include <string>

@@ -1,6 +1,6 @@
 #include "ui/rtf/RtfTextOutput.h"
 
-#include "platform/CodePage.h"
+#include "platform/kernel32/CodePage.h"
 #include "ui/rtf/RtfDecoderCache.h"
 
 namespace {

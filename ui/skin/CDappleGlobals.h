@@ -3,7 +3,7 @@
 // publishes it; dialogs and controls read it through DappleGlobals().
 #pragma once
 
-#include "platform/WinTypes.h"
+#include "platform/kernel32/WinTypes.h"
 
 class CDappleGlobals {
 public:

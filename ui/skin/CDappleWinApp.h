@@ -2,7 +2,7 @@
 // settings (CDappleGlobals) for the life of the application object.
 #pragma once
 
-#include "platform/CWinApp.h"
+#include "platform/mfc/CWinApp.h"
 #include "ui/skin/CDappleGlobals.h"
 
 #include <memory>

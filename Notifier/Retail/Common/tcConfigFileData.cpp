@@ -4,8 +4,8 @@
 #include "CustomCode/Common/cmComError.h"
 #include "CustomCode/Common/cmDebugSupport.h"
 #include "CustomCode/Common/cmLog.h"
-#include "platform/FileApi.h"
-#include "platform/LastError.h"
+#include "platform/kernel32/FileApi.h"
+#include "platform/kernel32/LastError.h"
 
 #include <cstdio>
 #include <new>

@@ -18,8 +18,8 @@
 #include "CustomCode/Common/cmPacket.h"
 #include "CustomCode/Common/cmString.h"
 #include "Notifier/Retail/Common/tcProductVersionInfo.h"
-#include "platform/WinError.h"
-#include "platform/WinTypes.h"
+#include "platform/kernel32/WinError.h"
+#include "platform/kernel32/WinTypes.h"
 
 #include <map>
 #include <set>

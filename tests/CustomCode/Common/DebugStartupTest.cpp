@@ -3,9 +3,9 @@
 // they register and in which order, and the id shared by several subsystems.
 #include "CustomCode/Common/cmRegistryKey.h"
 #include "CustomCode/Common/cmRegistryLayout.h"
-#include "platform/ChildProcess.h"
-#include "platform/Environment.h"
-#include "platform/TempDirectory.h"
+#include "platform/kernel32/ChildProcess.h"
+#include "platform/kernel32/Environment.h"
+#include "platform/linux/TempDirectory.h"
 #include "tests/support/TestPaths.h"
 
 #include <filesystem>

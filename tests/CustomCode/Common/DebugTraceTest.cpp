@@ -5,8 +5,8 @@
 #include "CustomCode/Common/cmDebugSubsystems.h"
 #include "CustomCode/Common/cmDebugSupport.h"
 #include "CustomCode/Common/cmRegistryKey.h"
-#include "platform/Clipboard.h"
-#include "platform/ProcessIds.h"
+#include "platform/kernel32/ProcessIds.h"
+#include "platform/user32/Clipboard.h"
 #include "tests/support/LogCapture.h"
 
 #include <cstdio>

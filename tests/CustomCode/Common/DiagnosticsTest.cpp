@@ -6,7 +6,7 @@
 #include "CustomCode/Common/cmDebugSubsystems.h"
 #include "CustomCode/Common/cmRefCountEx.h"
 #include "CustomCode/Common/cmStackTrace.h"
-#include "platform/LastError.h"
+#include "platform/kernel32/LastError.h"
 #include "tests/support/LogCapture.h"
 
 #include <gtest/gtest.h>

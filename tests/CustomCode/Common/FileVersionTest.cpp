@@ -2,7 +2,7 @@
 // without one, and the comparisons.
 #include "CustomCode/Common/cmDebugSubsystems.h"
 #include "CustomCode/Common/cmFileVersion.h"
-#include "platform/TempDirectory.h"
+#include "platform/linux/TempDirectory.h"
 #include "tests/support/ElfNote.h"
 #include "tests/support/LogCapture.h"
 #include "tests/support/TestPaths.h"

@@ -1,7 +1,7 @@
 // Listing a folder's files with real folders: dot names, masks, recursion
 // only into matching sub-folders, links never entered, and the early stop.
 #include "CustomCode/Common/cmListFiles.h"
-#include "platform/TempDirectory.h"
+#include "platform/linux/TempDirectory.h"
 
 #include <algorithm>
 #include <filesystem>

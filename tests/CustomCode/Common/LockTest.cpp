@@ -1,7 +1,7 @@
 // The reader/writer lock with real threads.
 #include "CustomCode/Common/cmDebugSubsystems.h"
 #include "CustomCode/Common/cmReaderWriterLock.h"
-#include "platform/ProcessIds.h"
+#include "platform/kernel32/ProcessIds.h"
 #include "tests/support/LogCapture.h"
 
 #include <atomic>

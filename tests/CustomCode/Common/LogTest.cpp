@@ -3,8 +3,8 @@
 #include "CustomCode/Common/cmChecks.h"
 #include "CustomCode/Common/cmDebugSupport.h"
 #include "CustomCode/Common/cmLog.h"
-#include "platform/LastError.h"
-#include "platform/TempDirectory.h"
+#include "platform/kernel32/LastError.h"
+#include "platform/linux/TempDirectory.h"
 #include "tests/support/LogCapture.h"
 
 #include <filesystem>

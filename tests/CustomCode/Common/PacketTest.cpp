@@ -2,8 +2,8 @@
 // variants in their three storage kinds, files and streams, comparison.
 #include "CustomCode/Common/cmPacket.h"
 
-#include "platform/FileApi.h"
-#include "platform/TempDirectory.h"
+#include "platform/kernel32/FileApi.h"
+#include "platform/linux/TempDirectory.h"
 
 #include <cstring>
 #include <fstream>

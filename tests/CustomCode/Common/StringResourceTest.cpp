@@ -4,8 +4,8 @@
 #include "CustomCode/Common/cmDebugSupport.h"
 #include "CustomCode/Common/cmString.h"
 
-#include "platform/Environment.h"
-#include "platform/Resources.h"
+#include "platform/kernel32/Environment.h"
+#include "platform/kernel32/Resources.h"
 #include "tests/support/LogCapture.h"
 
 #include <cstring>

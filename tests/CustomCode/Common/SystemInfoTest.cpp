@@ -3,12 +3,12 @@
 #include "CustomCode/Common/cmRegistryKey.h"
 #include "CustomCode/Common/cmTempfile.h"
 #include "CustomCode/Common/cmWinfo.h"
-#include "platform/Environment.h"
-#include "platform/FileApi.h"
-#include "platform/KernelObject.h"
-#include "platform/LastError.h"
-#include "platform/SystemInfo.h"
-#include "platform/TempDirectory.h"
+#include "platform/kernel32/Environment.h"
+#include "platform/kernel32/FileApi.h"
+#include "platform/kernel32/KernelObject.h"
+#include "platform/kernel32/LastError.h"
+#include "platform/kernel32/SystemInfo.h"
+#include "platform/linux/TempDirectory.h"
 #include "tests/support/LogCapture.h"
 
 #include <filesystem>

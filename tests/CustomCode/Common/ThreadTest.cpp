@@ -3,9 +3,9 @@
 #include "CustomCode/Common/cmWaitForEvents.h"
 #include "CustomCode/Common/cmsThread.h"
 #include "CustomCode/Common/cmsTimer.h"
-#include "platform/Event.h"
-#include "platform/KernelObject.h"
-#include "platform/Wait.h"
+#include "platform/kernel32/Event.h"
+#include "platform/kernel32/KernelObject.h"
+#include "platform/kernel32/Wait.h"
 #include "tests/support/LogCapture.h"
 
 #include <atomic>

@@ -3,8 +3,8 @@
 // context's pixels and drawing.
 #include "CustomCode/Common/cmPicture.h"
 
-#include "platform/Resources.h"
-#include "platform/TempDirectory.h"
+#include "platform/kernel32/Resources.h"
+#include "platform/linux/TempDirectory.h"
 #include "tests/support/ImageBytes.h"
 #include "tests/support/RecordingDeviceContext.h"
 

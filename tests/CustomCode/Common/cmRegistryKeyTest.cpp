@@ -2,7 +2,7 @@
 // upgrades, opening with create, copies and enumeration.
 #include "CustomCode/Common/cmRegistryKey.h"
 
-#include "tests/platform/RegistryTestHelpers.h"
+#include "tests/platform/advapi32/RegistryTestHelpers.h"
 #include "tests/support/LogCapture.h"
 #include "update/BSURegistryLayout.h"
 

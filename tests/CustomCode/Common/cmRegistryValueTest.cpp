@@ -3,7 +3,7 @@
 #include "CustomCode/Common/cmRegistryLayout.h"
 #include "CustomCode/Common/cmRegistryValue.h"
 
-#include "tests/platform/RegistryTestHelpers.h"
+#include "tests/platform/advapi32/RegistryTestHelpers.h"
 #include "update/BSURegistryLayout.h"
 
 #include <gtest/gtest.h>

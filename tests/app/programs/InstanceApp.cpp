@@ -3,10 +3,10 @@
 // $NOTIFIER_TEST_LOG and, when $NOTIFIER_TEST_HOLD names a file, keeps
 // running (holding the mutex) until that file exists.
 #include "app/CNotifierApp.h"
-#include "update/COccasionalTask.h"
 #include "objdb/pjObjectFactoryList.h"
-#include "platform/Environment.h"
-#include "platform/ProcessIds.h"
+#include "platform/kernel32/Environment.h"
+#include "platform/kernel32/ProcessIds.h"
+#include "update/COccasionalTask.h"
 
 #include <chrono>
 #include <filesystem>

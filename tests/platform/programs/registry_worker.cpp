@@ -15,8 +15,8 @@
 //
 // Exit status 0 when every call behaved, 1 otherwise (the failing call is
 // printed on stderr), 2 for bad arguments.
-#include "platform/Registry.h"
-#include "platform/WinError.h"
+#include "platform/advapi32/Registry.h"
+#include "platform/kernel32/WinError.h"
 
 #include <cstdlib>
 #include <iostream>

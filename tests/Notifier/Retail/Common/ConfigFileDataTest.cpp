@@ -4,8 +4,8 @@
 #include "Notifier/Retail/Common/tcConfigFileData.h"
 
 #include "CustomCode/Common/cmDebugSupport.h"
-#include "platform/FileApi.h"
-#include "platform/TempDirectory.h"
+#include "platform/kernel32/FileApi.h"
+#include "platform/linux/TempDirectory.h"
 #include "tests/support/LogCapture.h"
 
 #include <cstring>

@@ -1,8 +1,8 @@
 // The updcfg program, run as a child process: the files it writes, what it
 // shows, and its exit status and message for bad usage and bad files.
 #include "Notifier/Retail/Common/tcConfigFileData.h"
-#include "platform/ChildProcess.h"
-#include "platform/TempDirectory.h"
+#include "platform/kernel32/ChildProcess.h"
+#include "platform/linux/TempDirectory.h"
 #include "tests/support/TestPaths.h"
 
 #include <fstream>

@@ -1,7 +1,0 @@
-// OutputDebugStringA: the debugger output channel, which is standard error here.
-#pragma once
-
-#include "platform/WinTypes.h"
-
-// Writes the text as it is (no newline added). Never fails the caller.
-void OutputDebugStringA(LPCSTR lpOutputString);

@@ -1,7 +1,0 @@
-#include "platform/HeapCheck.h"
-
-namespace platform {
-
-HRESULT ValidateProcessHeaps() { return S_OK; }
-
-}  // namespace platform

@@ -1,0 +1,34 @@
+// Registered window messages: the table behind RegisterWindowMessageA.
+//
+// The session's table is the file "<runtime dir>/window-messages", one line
+// per name: four hex digits of the id, a blank, the name (a backslash is
+// written "\\", a line break "\n"). Every process reads and extends it under
+// an exclusive flock, so that the first process to register a name fixes its
+// id for everybody. Lines that cannot be read are ignored; the ids handed out
+// stay above every id the file holds.
+#pragma once
+
+#include "platform/kernel32/WinTypes.h"
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace platform {
+
+struct RegisteredMessage {
+    UINT id;
+    std::string name;
+};
+
+// The readable entries of a table text, in file order. Only complete lines
+// (ending in a line break) count.
+std::vector<RegisteredMessage> ParseMessageTable(const std::string& text);
+
+// The line for an entry, line break included.
+std::string FormatMessageTableLine(UINT id, const std::string& name);
+
+// Whether two names are the same when ASCII case is ignored.
+bool SameMessageName(const std::string& a, const std::string& b);
+
+}  // namespace platform
