@@ -9,6 +9,8 @@
 #include "platform/kernel32/PathApi.h"
 #include "platform/kernel32/Process.h"
 #include "platform/shell/ShellApi.h"
+#include "platform/shell/ShellPath.h"
+#include "platform/user32/Icon.h"
 #include "ui/BSUDialogLayout.h"
 #include "ui/BSU_DeleteUpgrade.h"
 #include "ui/CBSU_MoreDetails.h"

@@ -3,6 +3,7 @@
 #include "CustomCode/Common/cmLog.h"
 #include "platform/gdi32/FontMetrics.h"
 #include "platform/kernel32/MulDiv.h"
+#include "platform/user32/Icon.h"
 #include "ui/CGuiModule.h"
 #include "ui/rtf/RtfPlainText.h"
 #include "ui/rtf/RtfReader.h"

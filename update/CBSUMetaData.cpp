@@ -6,6 +6,7 @@
 #include "CustomCode/Common/cmRegistryKey.h"
 #include "Notifier/Retail/Common/tcConfigFileData.h"
 #include "platform/kernel32/PathApi.h"
+#include "platform/shell/ShellPath.h"
 #include "update/BSURegistryLayout.h"
 #include "update/NotifierLanguage.h"
 

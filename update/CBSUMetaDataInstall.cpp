@@ -5,6 +5,7 @@
 #include "CustomCode/Common/cmChecks.h"
 #include "CustomCode/Common/cmDebugSubsystems.h"
 #include "CustomCode/Common/cmRegistryKey.h"
+#include "platform/crt/Direct.h"
 #include "platform/kernel32/FileFind.h"
 #include "platform/kernel32/KernelObject.h"
 #include "platform/kernel32/PathApi.h"

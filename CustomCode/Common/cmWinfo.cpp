@@ -3,12 +3,14 @@
 #include "CustomCode/Common/cmChecks.h"
 #include "CustomCode/Common/cmDebugSubsystems.h"
 #include "CustomCode/Common/cmRegistryKey.h"
+#include "platform/crt/Direct.h"
 #include "platform/crt/TChar.h"
 #include "platform/kernel32/Environment.h"
 #include "platform/kernel32/FileFind.h"
 #include "platform/kernel32/LastError.h"
 #include "platform/kernel32/PathApi.h"
 #include "platform/kernel32/SystemInfo.h"
+#include "platform/shell/ShellPath.h"
 
 #include <cstdio>
 #include <cstring>

@@ -1,5 +1,6 @@
 #include "platform/advpack/SetupLibrary.h"
 
+#include "platform/kernel32/DynamicLibrary.h"
 #include "platform/kernel32/LastError.h"
 
 #include <cerrno>
@@ -135,3 +136,13 @@ HRESULT DelNode(LPCSTR pszFileOrDirName, DWORD dwFlags)
     SetLastError(ERROR_SUCCESS);
     return S_OK;
 }
+
+namespace {
+
+// "advpack.dll" as LoadLibraryA finds it.
+const platform::BuiltInEntry kAdvpackEntries[] = {
+    {"DelNode", reinterpret_cast<FARPROC>(&DelNode)},
+};
+const platform::BuiltInLibrary kAdvpack("advpack", kAdvpackEntries, sizeof kAdvpackEntries / sizeof kAdvpackEntries[0]);
+
+}  // namespace

@@ -6,7 +6,6 @@
 #pragma once
 
 #include "platform/kernel32/WinTypes.h"
-#include "platform/user32/WinUser.h"
 
 #include <cstdint>
 #include <vector>
@@ -14,10 +13,6 @@
 // GetDeviceCaps indexes.
 constexpr int LOGPIXELSX = 88;
 constexpr int LOGPIXELSY = 90;
-
-// GetSystemMetrics indexes.
-constexpr int SM_CXICON = 11;
-constexpr int SM_CYICON = 12;
 
 struct RECT {
     LONG left;
@@ -53,14 +48,3 @@ public:
 using HDC = platform::DeviceContext*;
 
 int GetDeviceCaps(HDC hdc, int index);
-int GetSystemMetrics(int index);
-
-// Icons: LoadIconA finds a group-icon resource (RT_GROUP_ICON, the bytes of an
-// .ico file) and keeps its image closest to SM_CXICON × SM_CYICON. DrawIcon
-// draws it at its own size. Icons loaded from resources are shared and need
-// no destruction, as on Windows.
-HICON LoadIconA(HINSTANCE hInstance, LPCSTR lpIconName);
-BOOL DrawIcon(HDC hdc, int x, int y, HICON hIcon);
-// The icon's pixels, for a toolkit that shows it as the window's icon; null
-// for a null or unknown handle.
-const platform::PixelImage* IconImage(HICON hIcon);

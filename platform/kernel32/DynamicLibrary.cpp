@@ -1,6 +1,5 @@
 #include "platform/kernel32/DynamicLibrary.h"
 
-#include "platform/advpack/SetupLibrary.h"
 #include "platform/kernel32/AsciiText.h"
 #include "platform/kernel32/LastError.h"
 #include "platform/kernel32/WinError.h"
@@ -10,47 +9,53 @@
 
 namespace {
 
-struct LibraryEntry {
-    const char* name;
-    FARPROC proc;
-};
-
-// A built-in library: its name without ".dll" and its entries. The record's
-// address is the library's handle.
-struct BuiltInLibrary {
-    const char* name;
-    const LibraryEntry* entries;
-    std::size_t count;
-};
-
-const LibraryEntry kAdvpackEntries[] = {
-    {"DelNode", reinterpret_cast<FARPROC>(&DelNode)},
-};
-
-const BuiltInLibrary kLibraries[] = {
-    {"advpack", kAdvpackEntries, sizeof kAdvpackEntries / sizeof kAdvpackEntries[0]},
-};
-
-const BuiltInLibrary* FromHandle(HMODULE h)
+// The built-in libraries, most recently made first. They are all made during
+// static initialisation, before any thread can look at the list.
+const platform::BuiltInLibrary*& FirstLibrary()
 {
-    for (const BuiltInLibrary& lib : kLibraries) {
-        if (reinterpret_cast<HMODULE>(const_cast<BuiltInLibrary*>(&lib)) == h)
-            return &lib;
+    static const platform::BuiltInLibrary* first = nullptr;
+    return first;
+}
+
+const platform::BuiltInLibrary* FromHandle(HMODULE h)
+{
+    for (const platform::BuiltInLibrary* lib = FirstLibrary(); lib != nullptr; lib = lib->Next()) {
+        if (reinterpret_cast<HMODULE>(const_cast<platform::BuiltInLibrary*>(lib)) == h)
+            return lib;
     }
     return nullptr;
 }
 
 }  // namespace
 
+namespace platform {
+
+BuiltInLibrary::BuiltInLibrary(const char* name, const BuiltInEntry* entries, std::size_t count)
+    : m_name(name), m_entries(entries), m_count(count), m_next(FirstLibrary())
+{
+    FirstLibrary() = this;
+}
+
+FARPROC BuiltInLibrary::Find(const char* entryName) const
+{
+    for (std::size_t i = 0; i < m_count; ++i) {
+        if (std::strcmp(m_entries[i].name, entryName) == 0)
+            return m_entries[i].proc;
+    }
+    return nullptr;
+}
+
+}  // namespace platform
+
 HMODULE LoadLibraryA(LPCSTR lpLibFileName)
 {
     std::string_view name = lpLibFileName != nullptr ? lpLibFileName : "";
     if (name.size() > 4 && platform::EqualsNoCase(name.substr(name.size() - 4), ".dll"))
         name.remove_suffix(4);
-    for (const BuiltInLibrary& lib : kLibraries) {
-        if (platform::EqualsNoCase(name, lib.name)) {
+    for (const platform::BuiltInLibrary* lib = FirstLibrary(); lib != nullptr; lib = lib->Next()) {
+        if (platform::EqualsNoCase(name, lib->Name())) {
             SetLastError(ERROR_SUCCESS);
-            return reinterpret_cast<HMODULE>(const_cast<BuiltInLibrary*>(&lib));
+            return reinterpret_cast<HMODULE>(const_cast<platform::BuiltInLibrary*>(lib));
         }
     }
     SetLastError(ERROR_MOD_NOT_FOUND);
@@ -59,16 +64,14 @@ HMODULE LoadLibraryA(LPCSTR lpLibFileName)
 
 FARPROC GetProcAddress(HMODULE hModule, LPCSTR lpProcName)
 {
-    const BuiltInLibrary* lib = FromHandle(hModule);
+    const platform::BuiltInLibrary* lib = FromHandle(hModule);
     if (lib == nullptr) {
         SetLastError(ERROR_INVALID_HANDLE);
         return nullptr;
     }
     if (lpProcName != nullptr && !IS_INTRESOURCE(lpProcName)) {
-        for (std::size_t i = 0; i < lib->count; ++i) {
-            if (std::strcmp(lib->entries[i].name, lpProcName) == 0)
-                return lib->entries[i].proc;
-        }
+        if (FARPROC proc = lib->Find(lpProcName))
+            return proc;
     }
     SetLastError(ERROR_PROC_NOT_FOUND);
     return nullptr;

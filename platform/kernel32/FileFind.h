@@ -10,9 +10,9 @@
 // points to), so a recursive walk never leaves the tree it started in.
 #pragma once
 
+#include "platform/kernel32/SystemTime.h"
 #include "platform/kernel32/ThreadTimes.h"
 #include "platform/kernel32/WinTypes.h"
-#include "platform/ole/OleDate.h"
 
 constexpr DWORD MAX_PATH = 260;
 

@@ -24,12 +24,6 @@ DWORD GetFileAttributesA(LPCSTR lpFileName)
     return attributes;
 }
 
-BOOL PathFileExistsA(LPCSTR pszPath)
-{
-    struct stat st {};
-    return pszPath != nullptr && *pszPath != '\0' && ::stat(pszPath, &st) == 0;
-}
-
 BOOL RemoveDirectoryA(LPCSTR lpPathName)
 {
     if (lpPathName == nullptr || ::rmdir(lpPathName) != 0) {
@@ -64,22 +58,4 @@ DWORD GetTempPathA(DWORD nBufferLength, LPSTR lpBuffer)
         return static_cast<DWORD>(path.size() + 1);
     std::memcpy(lpBuffer, path.c_str(), path.size() + 1);
     return static_cast<DWORD>(path.size());
-}
-
-char* _getcwd(char* buffer, int maxlen)
-{
-    if (buffer == nullptr || maxlen <= 0) {
-        errno = EINVAL;
-        return nullptr;
-    }
-    return ::getcwd(buffer, static_cast<std::size_t>(maxlen));
-}
-
-int _chdir(const char* path)
-{
-    if (path == nullptr || ::chdir(path) != 0) {
-        SetLastError(path == nullptr ? ERROR_INVALID_PARAMETER : Win32ErrorFromErrno(errno));
-        return -1;
-    }
-    return 0;
 }

@@ -3,8 +3,6 @@
 #include "platform/kernel32/LastError.h"
 #include "platform/kernel32/ProcessIds.h"
 #include "platform/kernel32/WinError.h"
-#include "platform/user32/MessageQueue.h"
-#include "platform/user32/WindowTable.h"
 
 #include <cstdio>
 #include <cstring>
@@ -176,23 +174,24 @@ bool ThreadState::RunApcs()
     }
 }
 
-std::shared_ptr<MessageQueue> ThreadState::EnsureQueue()
+std::shared_ptr<ThreadAttachment> ThreadState::EnsureAttachment(
+    std::shared_ptr<ThreadAttachment> (*make)(DWORD threadId))
 {
     std::lock_guard<std::mutex> g(m_lock);
-    if (!m_queue && !m_ended)
-        m_queue = MessageQueue::Create(m_threadId);
-    return m_queue;
+    if (!m_attachment && !m_ended)
+        m_attachment = make(m_threadId);
+    return m_attachment;
 }
 
-std::shared_ptr<MessageQueue> ThreadState::Queue()
+std::shared_ptr<ThreadAttachment> ThreadState::Attachment()
 {
     std::lock_guard<std::mutex> g(m_lock);
-    return m_queue;
+    return m_attachment;
 }
 
 void ThreadState::OnThreadEnd(bool unregister)
 {
-    std::shared_ptr<MessageQueue> queue;
+    std::shared_ptr<ThreadAttachment> attachment;
     {
         std::lock_guard<std::mutex> g(m_lock);
         if (m_ended)
@@ -200,13 +199,10 @@ void ThreadState::OnThreadEnd(bool unregister)
         m_ended = true;
         m_apcs.clear();
         m_apcSignal.Set(false);
-        queue = m_queue;
+        attachment = m_attachment;
     }
-    // The thread's windows go with it (without messages: their procedures
-    // cannot run any more), and senders waiting on it are released.
-    if (queue)
-        queue->Close();
-    ReleaseThreadWindows(m_threadId);
+    if (attachment)
+        attachment->OnThreadEnd();
     if (!unregister)
         return;
     StateRegistry& r = Registry();

@@ -3,9 +3,11 @@
 // A thread's state is made the first time the thread calls a wait, message,
 // window or APC function (or when another thread opens it by id). It holds
 // the thread's queued asynchronous procedure calls and, once the thread uses
-// messages, its MessageQueue. The state outlives the thread as long as some
-// handle or sender still holds it; when the thread ends, its state is marked
-// ended, its windows and queue are taken down and further posts fail.
+// messages, what the window functions keep for it (their message queue, as
+// a ThreadAttachment: the kernel part knows nothing of messages). The state
+// outlives the thread as long as some handle or sender still holds it; when
+// the thread ends, its state is marked ended, its attachment is told (the
+// thread's windows and queue are taken down) and further posts fail.
 #pragma once
 
 #include "platform/kernel32/EventCore.h"
@@ -22,7 +24,13 @@ using PAPCFUNC = void (*)(ULONG_PTR);
 
 namespace platform::detail {
 
-class MessageQueue;
+// What a higher part of the platform keeps per thread. Told once when the
+// thread ends (on that thread, or on the thread that finds it gone).
+class ThreadAttachment {
+public:
+    virtual ~ThreadAttachment() = default;
+    virtual void OnThreadEnd() = 0;
+};
 
 class ThreadState {
 public:
@@ -52,10 +60,11 @@ public:
     // Readable while calls are queued.
     int ApcFd() const { return m_apcSignal.Fd(); }
 
-    // The thread's message queue; EnsureQueue makes it (owning thread only),
-    // Queue gives it or null.
-    std::shared_ptr<MessageQueue> EnsureQueue();
-    std::shared_ptr<MessageQueue> Queue();
+    // The thread's attachment; EnsureAttachment makes it with make(thread id)
+    // when there is none (owning thread only; null after the thread ended or
+    // when make fails), Attachment gives it or null.
+    std::shared_ptr<ThreadAttachment> EnsureAttachment(std::shared_ptr<ThreadAttachment> (*make)(DWORD threadId));
+    std::shared_ptr<ThreadAttachment> Attachment();
 
 private:
     friend struct ThreadStateHolder;
@@ -70,7 +79,7 @@ private:
     bool m_ended = false;
     std::deque<std::pair<PAPCFUNC, ULONG_PTR>> m_apcs;
     FdSignal m_apcSignal;
-    std::shared_ptr<MessageQueue> m_queue;
+    std::shared_ptr<ThreadAttachment> m_attachment;
 };
 
 // The start time of a thread of this process (from /proc), 0 when there is

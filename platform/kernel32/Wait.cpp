@@ -5,19 +5,17 @@
 #include "platform/kernel32/WaitEngine.h"
 #include "platform/kernel32/WaitableObject.h"
 #include "platform/kernel32/WinError.h"
-#include "platform/user32/MessagePump.h"
-#include "platform/user32/ThreadLoop.h"
-#include "platform/user32/WinUser.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
+#include <climits>
 #include <mutex>
+#include <poll.h>
 
 namespace platform::detail {
 
 namespace {
-
-constexpr DWORD kPostedBits = QS_POSTMESSAGE | QS_ALLPOSTMESSAGE;
 
 // Takes every object at once, or none. The cores are locked in address
 // order so that two such waits cannot deadlock.
@@ -60,16 +58,8 @@ DWORD RunWait(const WaitRequest& r)
     const bool limited = r.timeoutMs != INFINITE;
     const auto deadline = Clock::now() + std::chrono::milliseconds(limited ? r.timeoutMs : 0);
     std::shared_ptr<ThreadState> state;
-    if (r.alertable || r.wakeMask != 0)
+    if (r.alertable)
         state = ThreadState::Current();
-    std::shared_ptr<MessageQueue> queue;
-    if (r.wakeMask != 0) {
-        queue = state->EnsureQueue();
-        if (!queue) {
-            SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-            return WAIT_FAILED;
-        }
-    }
     const auto n = static_cast<DWORD>(r.objects.size());
 
     for (;;) {
@@ -86,12 +76,9 @@ DWORD RunWait(const WaitRequest& r)
         // 2. Queued calls.
         if (r.alertable && state->RunApcs())
             return WAIT_IO_COMPLETION;
-        // 3. Message input.
-        if (queue) {
-            CollectInput(*queue);
-            if ((queue->Status() & r.wakeMask) != 0)
-                return WAIT_OBJECT_0 + n;
-        }
+        // 3. The further input (messages).
+        if (r.input != nullptr && r.input->IsReady())
+            return WAIT_OBJECT_0 + n;
         // 4. Sleep until one of them may have changed.
         DWORD left = INFINITE;
         if (limited) {
@@ -106,19 +93,41 @@ DWORD RunWait(const WaitRequest& r)
         AddObjectFds(r, fds);
         if (r.alertable)
             fds.push_back(state->ApcFd());
-        if (queue) {
-            if ((r.wakeMask & kPostedBits) != 0)
-                fds.push_back(queue->PostedFd());
-            if ((r.wakeMask & QS_SENDMESSAGE) != 0)
-                fds.push_back(queue->SentFd());
-            if ((r.wakeMask & QS_TIMER) != 0)
-                fds.push_back(queue->TimerFd());
-            if ((r.wakeMask & (kPostedBits | QS_SENDMESSAGE)) != 0) {
-                for (const auto& s : queue->Sockets())
-                    fds.push_back(s.first);
-            }
+        if (r.input != nullptr) {
+            r.input->AddDescriptors(fds);
+            r.input->Sleep(fds, left);
+        } else {
+            PollReadable(fds, left);
         }
-        WaitReadable(fds, left, queue != nullptr);
+    }
+}
+
+bool PollReadable(const std::vector<int>& fds, DWORD timeoutMs)
+{
+    std::vector<pollfd> p;
+    p.reserve(fds.size());
+    for (int fd : fds) {
+        if (fd >= 0)
+            p.push_back(pollfd{fd, POLLIN, 0});
+    }
+    const auto start = std::chrono::steady_clock::now();
+    for (;;) {
+        int ms = -1;
+        if (timeoutMs != 0xFFFFFFFF) {
+            const auto elapsed =
+                std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
+            const long long left = static_cast<long long>(timeoutMs) - elapsed;
+            if (left <= 0 && elapsed > 0)
+                return false;
+            ms = static_cast<int>(std::min<long long>(std::max<long long>(left, 0), INT_MAX));
+        }
+        const int rc = ::poll(p.data(), static_cast<nfds_t>(p.size()), ms);
+        if (rc > 0)
+            return true;
+        if (rc == 0)
+            return false;
+        if (errno != EINTR)
+            return false;
     }
 }
 
@@ -148,48 +157,54 @@ bool HasDuplicates(std::vector<std::shared_ptr<platform::EventCore>> cores)
     return std::adjacent_find(cores.begin(), cores.end()) != cores.end();
 }
 
-DWORD WaitOn(DWORD nCount, const HANDLE* lpHandles, BOOL bWaitAll, DWORD ms, bool alertable, DWORD wakeMask,
-             DWORD maxCount)
+}  // namespace
+
+namespace platform::detail {
+
+DWORD WaitOnHandles(DWORD nCount, const HANDLE* lpHandles, bool waitAll, DWORD ms, bool alertable, WaitInput* input,
+                    DWORD maxCount)
 {
-    if (nCount > maxCount || (nCount > 0 && lpHandles == nullptr) || (nCount == 0 && wakeMask == 0)) {
+    if (nCount > maxCount || (nCount > 0 && lpHandles == nullptr) || (nCount == 0 && input == nullptr)) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return WAIT_FAILED;
     }
-    platform::detail::WaitRequest r;
+    WaitRequest r;
     if (!CoresOf(nCount, lpHandles, r.objects))
         return WAIT_FAILED;
-    if (bWaitAll && HasDuplicates(r.objects)) {
+    if (waitAll && HasDuplicates(r.objects)) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return WAIT_FAILED;
     }
-    r.waitAll = bWaitAll != FALSE;
+    r.waitAll = waitAll;
     r.timeoutMs = ms;
     r.alertable = alertable;
-    r.wakeMask = wakeMask;
-    return platform::detail::RunWait(r);
+    r.input = input;
+    return RunWait(r);
 }
 
-}  // namespace
+}  // namespace platform::detail
 
 DWORD WaitForSingleObject(HANDLE hHandle, DWORD dwMilliseconds)
 {
-    return WaitOn(1, &hHandle, FALSE, dwMilliseconds, false, 0, 1);
+    return platform::detail::WaitOnHandles(1, &hHandle, false, dwMilliseconds, false, nullptr, 1);
 }
 
 DWORD WaitForSingleObjectEx(HANDLE hHandle, DWORD dwMilliseconds, BOOL bAlertable)
 {
-    return WaitOn(1, &hHandle, FALSE, dwMilliseconds, bAlertable != FALSE, 0, 1);
+    return platform::detail::WaitOnHandles(1, &hHandle, false, dwMilliseconds, bAlertable != FALSE, nullptr, 1);
 }
 
 DWORD WaitForMultipleObjects(DWORD nCount, const HANDLE* lpHandles, BOOL bWaitAll, DWORD dwMilliseconds)
 {
-    return WaitOn(nCount, lpHandles, bWaitAll, dwMilliseconds, false, 0, MAXIMUM_WAIT_OBJECTS);
+    return platform::detail::WaitOnHandles(nCount, lpHandles, bWaitAll != FALSE, dwMilliseconds, false, nullptr,
+                                          MAXIMUM_WAIT_OBJECTS);
 }
 
 DWORD WaitForMultipleObjectsEx(DWORD nCount, const HANDLE* lpHandles, BOOL bWaitAll, DWORD dwMilliseconds,
                                BOOL bAlertable)
 {
-    return WaitOn(nCount, lpHandles, bWaitAll, dwMilliseconds, bAlertable != FALSE, 0, MAXIMUM_WAIT_OBJECTS);
+    return platform::detail::WaitOnHandles(nCount, lpHandles, bWaitAll != FALSE, dwMilliseconds, bAlertable != FALSE,
+                                          nullptr, MAXIMUM_WAIT_OBJECTS);
 }
 
 void Sleep(DWORD dwMilliseconds) { SleepEx(dwMilliseconds, FALSE); }
@@ -201,32 +216,4 @@ DWORD SleepEx(DWORD dwMilliseconds, BOOL bAlertable)
     r.alertable = bAlertable != FALSE;
     const DWORD rc = platform::detail::RunWait(r);
     return rc == WAIT_IO_COMPLETION ? WAIT_IO_COMPLETION : 0;
-}
-
-DWORD MsgWaitForMultipleObjects(DWORD nCount, const HANDLE* pHandles, BOOL fWaitAll, DWORD dwMilliseconds,
-                                DWORD dwWakeMask)
-{
-    return MsgWaitForMultipleObjectsEx(nCount, pHandles, dwMilliseconds, dwWakeMask,
-                                       fWaitAll ? MWMO_WAITALL : 0);
-}
-
-DWORD MsgWaitForMultipleObjectsEx(DWORD nCount, const HANDLE* pHandles, DWORD dwMilliseconds, DWORD dwWakeMask,
-                                  DWORD dwFlags)
-{
-    if ((dwFlags & ~(MWMO_WAITALL | MWMO_ALERTABLE | MWMO_INPUTAVAILABLE)) != 0) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return WAIT_FAILED;
-    }
-    // A mask without any kind of input this platform has still makes the
-    // thread's queue, as on Windows, but can never be met.
-    const DWORD mask = dwWakeMask & (QS_POSTMESSAGE | QS_ALLPOSTMESSAGE | QS_SENDMESSAGE | QS_TIMER);
-    platform::detail::ThreadState::Current()->EnsureQueue();
-    if (nCount == 0 && mask == 0) {
-        platform::detail::WaitRequest r;
-        r.timeoutMs = dwMilliseconds;
-        r.alertable = (dwFlags & MWMO_ALERTABLE) != 0;
-        return platform::detail::RunWait(r);
-    }
-    return WaitOn(nCount, pHandles, (dwFlags & MWMO_WAITALL) != 0, dwMilliseconds, (dwFlags & MWMO_ALERTABLE) != 0,
-                  mask, MAXIMUM_WAIT_OBJECTS - 1);
 }

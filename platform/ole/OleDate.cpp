@@ -1,9 +1,6 @@
 #include "platform/ole/OleDate.h"
 
 #include <cmath>
-#include <ctime>
-#include <mutex>
-#include <sys/time.h>
 
 namespace {
 
@@ -46,37 +43,7 @@ const long long kOleEpoch = DaysFromCivil(1899, 12, 30);
 const double kMinDate = static_cast<double>(DaysFromCivil(100, 1, 1) - kOleEpoch);
 const double kMaxDate = static_cast<double>(DaysFromCivil(9999, 12, 31) - kOleEpoch) + 86399.0 / 86400.0;
 
-std::mutex g_overrideLock;
-bool g_hasOverride = false;
-SYSTEMTIME g_override{};
-
 }  // namespace
-
-void GetLocalTime(SYSTEMTIME* lpSystemTime)
-{
-    if (lpSystemTime == nullptr)
-        return;
-    {
-        std::lock_guard<std::mutex> g(g_overrideLock);
-        if (g_hasOverride) {
-            *lpSystemTime = g_override;
-            return;
-        }
-    }
-    timeval tv{};
-    ::gettimeofday(&tv, nullptr);
-    tm local{};
-    const time_t secs = tv.tv_sec;
-    ::localtime_r(&secs, &local);
-    lpSystemTime->wYear = static_cast<WORD>(local.tm_year + 1900);
-    lpSystemTime->wMonth = static_cast<WORD>(local.tm_mon + 1);
-    lpSystemTime->wDayOfWeek = static_cast<WORD>(local.tm_wday);
-    lpSystemTime->wDay = static_cast<WORD>(local.tm_mday);
-    lpSystemTime->wHour = static_cast<WORD>(local.tm_hour);
-    lpSystemTime->wMinute = static_cast<WORD>(local.tm_min);
-    lpSystemTime->wSecond = static_cast<WORD>(local.tm_sec > 59 ? 59 : local.tm_sec);
-    lpSystemTime->wMilliseconds = static_cast<WORD>(tv.tv_usec / 1000);
-}
 
 INT SystemTimeToVariantTime(const SYSTEMTIME* st, double* pvtime)
 {
@@ -123,15 +90,3 @@ INT VariantTimeToSystemTime(double vtime, SYSTEMTIME* st)
     st->wMilliseconds = 0;
     return TRUE;
 }
-
-namespace platform {
-
-void SetLocalTimeOverride(const SYSTEMTIME* lpTime)
-{
-    std::lock_guard<std::mutex> g(g_overrideLock);
-    g_hasOverride = lpTime != nullptr;
-    if (lpTime != nullptr)
-        g_override = *lpTime;
-}
-
-}  // namespace platform

@@ -6,21 +6,8 @@
 // 06:00), as OLE Automation defines it.
 #pragma once
 
+#include "platform/kernel32/SystemTime.h"
 #include "platform/kernel32/WinTypes.h"
-
-struct SYSTEMTIME {
-    WORD wYear;
-    WORD wMonth;
-    WORD wDayOfWeek;
-    WORD wDay;
-    WORD wHour;
-    WORD wMinute;
-    WORD wSecond;
-    WORD wMilliseconds;
-};
-
-// The local time now. Tests may fix "now" with SetLocalTimeOverride.
-void GetLocalTime(SYSTEMTIME* lpSystemTime);
 
 // Converts a calendar time (years 100 to 9999, every field in its range; the
 // day of week and milliseconds are not looked at) to an OLE Automation date.
@@ -30,11 +17,3 @@ INT SystemTimeToVariantTime(const SYSTEMTIME* lpSystemTime, double* pvtime);
 // The calendar time of an OLE Automation date, to the nearest second. FALSE
 // outside the years 100 to 9999 (and for NaN).
 INT VariantTimeToSystemTime(double vtime, SYSTEMTIME* lpSystemTime);
-
-namespace platform {
-
-// Makes GetLocalTime report the given time, or the real clock again with
-// null. For tests of date-dependent decisions; not used by the program.
-void SetLocalTimeOverride(const SYSTEMTIME* lpTime);
-
-}  // namespace platform

@@ -7,24 +7,11 @@
 #pragma once
 
 #include "platform/gdi32/DeviceContext.h"
+#include "platform/kernel32/GlobalMemory.h"
 #include "platform/kernel32/WinTypes.h"
 #include "platform/ole/Unknown.h"
 
 #include <cstddef>
-
-// Global memory (GMEM_MOVEABLE blocks are the only kind the program uses).
-// HGLOBAL is the handle type of platform/kernel32/Resources.h (a void pointer, as on
-// Windows); a value that GlobalAlloc did not return is refused with
-// ERROR_INVALID_HANDLE. Blocks are limited to 0xFFFFFFFF bytes, the range of
-// a stream's 32-bit counts. A zero-size block exists but has no bytes:
-// GlobalLock gives null for it.
-constexpr UINT GMEM_MOVEABLE = 0x0002;
-constexpr UINT GMEM_ZEROINIT = 0x0040;
-HGLOBAL GlobalAlloc(UINT uFlags, std::size_t dwBytes);
-void* GlobalLock(HGLOBAL hMem);
-BOOL GlobalUnlock(HGLOBAL hMem);
-std::size_t GlobalSize(HGLOBAL hMem);
-HGLOBAL GlobalFree(HGLOBAL hMem);  // null on success
 
 // A readable, writable and seekable stream.
 constexpr HRESULT STG_E_INVALIDPOINTER = static_cast<HRESULT>(0x80030009);

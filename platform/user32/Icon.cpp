@@ -2,7 +2,8 @@
 // name and resource data, and kept for the life of the process: Windows
 // shares icons loaded from resources and never frees them, so their
 // handles stay valid wherever they were handed out.
-#include "platform/gdi32/DeviceContext.h"
+#include "platform/user32/Icon.h"
+
 #include "platform/imaging/IcoDecoder.h"
 #include "platform/kernel32/LastError.h"
 #include "platform/kernel32/Resources.h"
@@ -88,6 +89,16 @@ std::string UpperName(LPCSTR name)
 }
 
 }  // namespace
+
+int GetSystemMetrics(int index)
+{
+    // The standard icon size; nothing else the program asks for is kept.
+    switch (index) {
+    case SM_CXICON:
+    case SM_CYICON: return 32;
+    default: return 0;
+    }
+}
 
 HICON LoadIconA(HINSTANCE hInstance, LPCSTR lpIconName)
 {

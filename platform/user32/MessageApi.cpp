@@ -25,7 +25,7 @@ std::atomic<std::uint64_t> g_sequence{1};
 // How long a post waits for a receiver whose socket queue is full.
 constexpr DWORD kPostRetryMs = 1000;
 
-std::shared_ptr<MessageQueue> MyQueue() { return ThreadState::Current()->EnsureQueue(); }
+std::shared_ptr<MessageQueue> MyQueue() { return EnsureThreadQueue(*ThreadState::Current()); }
 
 const HWND kThreadMessagesOnly = reinterpret_cast<HWND>(static_cast<std::intptr_t>(-1));
 
@@ -301,7 +301,7 @@ BOOL PostThreadMessageA(DWORD idThread, UINT Msg, WPARAM wParam, LPARAM lParam)
     if (idThread == GetCurrentThreadId())
         q = MyQueue();
     else if (auto state = ThreadState::Find(idThread))
-        q = state->Queue();
+        q = ThreadQueue(*state);
     if (!q) {
         SetLastError(ERROR_INVALID_THREAD_ID);
         return FALSE;

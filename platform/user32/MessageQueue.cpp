@@ -86,6 +86,30 @@ MessageQueue::~MessageQueue()
         ::close(m_timerFd);
 }
 
+void MessageQueue::OnThreadEnd()
+{
+    Close();
+    ReleaseThreadWindows(m_threadId);
+}
+
+namespace {
+
+std::shared_ptr<ThreadAttachment> MakeQueue(DWORD threadId) { return MessageQueue::Create(threadId); }
+
+}  // namespace
+
+// Only this file attaches anything to a thread's state, so the attachment is
+// always a queue.
+std::shared_ptr<MessageQueue> EnsureThreadQueue(ThreadState& state)
+{
+    return std::static_pointer_cast<MessageQueue>(state.EnsureAttachment(&MakeQueue));
+}
+
+std::shared_ptr<MessageQueue> ThreadQueue(ThreadState& state)
+{
+    return std::static_pointer_cast<MessageQueue>(state.Attachment());
+}
+
 void MessageQueue::UpdatePostedLocked() { m_posted.Set(!m_postedMessages.empty() || m_quit); }
 
 DWORD MessageQueue::Post(const MSG& msg)

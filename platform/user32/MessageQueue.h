@@ -14,6 +14,7 @@
 #pragma once
 
 #include "platform/kernel32/EventCore.h"
+#include "platform/kernel32/ThreadState.h"
 #include "platform/user32/WinUser.h"
 
 #include <chrono>
@@ -74,14 +75,20 @@ private:
     LRESULT m_result = 0;
 };
 
-class MessageQueue {
+// The queue is what the window functions attach to a thread's state; it
+// lives as long as the state (or a window or sender still holding it).
+class MessageQueue : public ThreadAttachment {
 public:
     static std::shared_ptr<MessageQueue> Create(DWORD threadId);
 
     explicit MessageQueue(DWORD threadId);
     MessageQueue(const MessageQueue&) = delete;
     MessageQueue& operator=(const MessageQueue&) = delete;
-    ~MessageQueue();
+    ~MessageQueue() override;
+
+    // The thread has ended: its windows go with it (without messages: their
+    // procedures cannot run any more), and senders waiting on it are released.
+    void OnThreadEnd() override;
 
     DWORD ThreadId() const { return m_threadId; }
     int PostedFd() const { return m_posted.Fd(); }
@@ -169,5 +176,11 @@ private:
     FdSignal m_reply;
     int m_timerFd = -1;
 };
+
+// The message queue of the thread whose state this is: EnsureThreadQueue
+// makes it (owning thread only; null when the thread has ended or the queue
+// cannot be made), ThreadQueue gives it or null.
+std::shared_ptr<MessageQueue> EnsureThreadQueue(ThreadState& state);
+std::shared_ptr<MessageQueue> ThreadQueue(ThreadState& state);
 
 }  // namespace platform::detail

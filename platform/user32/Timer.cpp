@@ -14,7 +14,7 @@ namespace {
 std::shared_ptr<platform::detail::MessageQueue> TimerQueue(HWND hWnd)
 {
     if (hWnd == nullptr) {
-        auto q = platform::detail::ThreadState::Current()->EnsureQueue();
+        auto q = platform::detail::EnsureThreadQueue(*platform::detail::ThreadState::Current());
         if (!q)
             SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return q;

@@ -61,7 +61,7 @@ HWND CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindowName, D
                      int nWidth, int nHeight, HWND hWndParent, HMENU hMenu, HINSTANCE hInstance, LPVOID lpParam)
 {
     auto state = platform::detail::ThreadState::Current();
-    auto queue = state->EnsureQueue();
+    auto queue = platform::detail::EnsureThreadQueue(*state);
     if (!queue) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;

@@ -2,8 +2,8 @@
 // loads from the program's module at the standard icon size.
 #include "CustomCode/Common/cmWindow.h"
 
-#include "platform/gdi32/DeviceContext.h"
 #include "platform/kernel32/Resources.h"
+#include "platform/user32/Icon.h"
 
 #include <gtest/gtest.h>
 

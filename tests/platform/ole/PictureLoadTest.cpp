@@ -1,11 +1,11 @@
 // OleLoadPicture and the picture object: sizes in HIMETRIC from the image's
 // resolution, decoded pixels, how Render maps its source rectangle, what the
 // stream and the size argument mean, and damaged data.
-#include "platform/gdi32/DeviceContext.h"
 #include "platform/imaging/DecodedImage.h"
 #include "platform/kernel32/WinError.h"
 #include "platform/ole/Picture.h"
 #include "platform/ole/PictureObject.h"
+#include "platform/user32/Icon.h"
 #include "tests/support/ImageBytes.h"
 #include "tests/support/RecordingDeviceContext.h"
 

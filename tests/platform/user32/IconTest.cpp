@@ -1,11 +1,11 @@
 // Icons: reading .ico directories, choosing and decoding the image closest
 // to 32 × 32 with its transparency, refusing damaged files, and LoadIconA /
 // DrawIcon / IconImage on group-icon resources of a module.
-#include "platform/gdi32/DeviceContext.h"
 #include "platform/imaging/IcoDecoder.h"
 #include "platform/kernel32/LastError.h"
 #include "platform/kernel32/Resources.h"
 #include "platform/kernel32/WinError.h"
+#include "platform/user32/Icon.h"
 #include "tests/support/ImageBytes.h"
 #include "tests/support/RecordingDeviceContext.h"
 
