@@ -17,8 +17,8 @@
 
 namespace {
 
-// The installer's process group, watched so that the wait ends when the
-// installer is gone without a report; closes its handles with the object.
+// The installer and every process it starts, watched so that the wait ends
+// when they are all gone without a report; closes its handles with the object.
 class InstallerProcess {
 public:
     InstallerProcess(const cmString& szCommandLine, LPCSTR szFolder)
@@ -27,7 +27,7 @@ public:
         STARTUPINFOA si{};
         si.cb = sizeof si;
         if (CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, szFolder, &si, &m_pi))
-            m_hWatch = platform::WatchProcessGroup(m_pi.hProcess);
+            m_hWatch = platform::WatchProcessTree(m_pi.hProcess);
     }
     InstallerProcess(const InstallerProcess&) = delete;
     InstallerProcess& operator=(const InstallerProcess&) = delete;

@@ -1,6 +1,6 @@
 // Starting a program as a separate process: CreateProcessA, and a waitable
 // watch that tells when a started process and every process it started
-// have ended.
+// have ended, wherever they went.
 //
 // The command line is split as Windows does it when no application name is
 // given, without a shell: a line that begins with a double quote names the
@@ -14,9 +14,11 @@
 // What differs from Windows: handles are never inherited, the environment
 // block and creation flags are not interpreted (the child gets this
 // process's environment), and the process handle is not waitable. Each
-// started process leads a process group of its own, and this process becomes
-// the reaper of its orphaned descendants, so that a ProcessGroupWatch can
-// tell when the whole group has ended.
+// started program leads a process group of its own, below a reaper: a small
+// child of this process that is the subreaper of the program's tree (its
+// orphans come to it, also those that changed their group or session) and
+// ends when the last process of that tree has ended. The reaper keeps none
+// of this process's descriptors, so it never holds our files or locks.
 #pragma once
 
 #include "platform/kernel32/WinTypes.h"
@@ -79,9 +81,9 @@ std::vector<std::string> SplitCommandLine(const std::string& commandLine,
                                           const std::function<bool(const std::string&)>& isFile);
 
 // A waitable handle (manual reset, closed with CloseHandle) that becomes
-// signaled once the process of hProcess and every process of its group have
-// ended; their exit states are collected meanwhile. Null with
+// signaled once the process of hProcess and every process it started, and
+// they started, have ended (its reaper has ended). Null with
 // ERROR_INVALID_HANDLE for a handle that is not a process of CreateProcessA.
-HANDLE WatchProcessGroup(HANDLE hProcess);
+HANDLE WatchProcessTree(HANDLE hProcess);
 
 }  // namespace platform

@@ -162,3 +162,36 @@ TEST_F(InvokeUpdateTest, NothingToStartIsAnUnexpectedState)
     EXPECT_TRUE(log.Contains("INVALID STATE: Evaluation of 'retval ==0' failed.  Returning E_UNEXPECTED.\n"));
     EXPECT_FALSE(ValuePresent(szBSUNotificationKey, szBSURetryCountValue));
 }
+
+TEST_F(InvokeUpdateTest, AHelperInASessionOfItsOwnIsHeardAfterTheInstallerEnded)
+{
+    // The installer hands over to a daemon-like helper (a new session, its
+    // parent gone) and exits; the helper reports once the installer has ended.
+    const std::string folder = MakeFolder("update");
+    const std::string helper = "setsid sh -c 'while kill -0 '$$' 2>/dev/null; do sleep 0.02; done; ";
+    WriteText(folder + "/reports-later.sh", "#!/bin/sh\n" + helper + "\"$GLM_MILESTONE\" 200 10' &\nexit 0\n");
+    WriteText(folder + "/never-reports.sh", "#!/bin/sh\n" + helper + "' &\nexit 0\n");
+    for (const char* script : {"reports-later.sh", "never-reports.sh"})
+        fs::permissions(folder + "/" + script, fs::perms::owner_all);
+
+    WriteConfig(folder, {"reports-later.sh", {}, {}, {}});
+    SetNewUpdate(folder);
+    testsupport::LogCapture log;
+    CBSUMetaData installed;
+    EXPECT_EQ(Invoke(installed), S_OK);
+    EXPECT_TRUE(log.Contains("StartPoll: Installer completed message is <10>\n"));
+    EXPECT_EQ(NewUpdate(), "");
+    EXPECT_EQ(Location(), folder);
+
+    // A helper that ends without a report ends the wait as a failure: the
+    // first failure starts the retry count.
+    WriteConfig(folder, {"never-reports.sh", {}, {}, {}});
+    SetNewUpdate(folder);
+    SetText(szBSUNotificationKey, szBSULocationLastUpdateValue, "");
+    ASSERT_FALSE(ValuePresent(szBSUNotificationKey, szBSURetryCountValue));
+    CBSUMetaData failed;
+    EXPECT_EQ(Invoke(failed), E_FAIL);
+    EXPECT_TRUE(ValuePresent(szBSUNotificationKey, szBSURetryCountValue));
+    EXPECT_EQ(RetryCount(), 0u);
+    EXPECT_EQ(NewUpdate(), folder);
+}

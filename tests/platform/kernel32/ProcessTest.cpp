@@ -1,5 +1,5 @@
 // Starting programs: how a command line is split, where the program runs,
-// and when a started program's whole process group has ended.
+// and when a started program and every process it started have ended.
 #include "platform/kernel32/KernelObject.h"
 #include "platform/kernel32/LastError.h"
 #include "platform/kernel32/Process.h"
@@ -7,13 +7,16 @@
 #include "platform/kernel32/WinError.h"
 #include "platform/linux/TempDirectory.h"
 
+#include <cerrno>
 #include <csignal>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <set>
 #include <sstream>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -85,7 +88,7 @@ TEST(CreateProcess, RunsTheProgramInItsFolderWithTheRemainingWords)
     WriteScript(folder + "/setup.sh", "{ pwd; for a in \"$@\"; do echo \"[$a]\"; done; } > '" + out + "'\n");
 
     PROCESS_INFORMATION pi = Start(folder + "/setup.sh /quiet \"two words\"", folder);
-    HANDLE watch = platform::WatchProcessGroup(pi.hProcess);
+    HANDLE watch = platform::WatchProcessTree(pi.hProcess);
     ASSERT_NE(watch, nullptr);
     EXPECT_EQ(WaitForSingleObject(watch, 10000), WAIT_OBJECT_0);
     EXPECT_EQ(ReadAll(out), folder + "\n[/quiet]\n[two words]\n");
@@ -121,36 +124,105 @@ TEST(CreateProcess, FailuresAreReportedWithoutStartingAnything)
     line = script;
     EXPECT_FALSE(CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
                                 (tmp.Path() + "/no-such-folder").c_str(), &si, &pi));
-    EXPECT_EQ(platform::WatchProcessGroup(nullptr), nullptr);
+    EXPECT_EQ(platform::WatchProcessTree(nullptr), nullptr);
 }
 
-TEST(ProcessGroupWatch, WaitsForEveryProcessTheProgramStarted)
+// True once the condition holds, looked at for 30 s at most.
+template <class F>
+bool Eventually(F condition)
+{
+    for (int i = 0; i < 3000; ++i) {
+        if (condition())
+            return true;
+        ::usleep(10000);
+    }
+    return condition();
+}
+
+// True once the process has ended and been collected.
+bool Ends(DWORD pid)
+{
+    return Eventually([pid] { return ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH; });
+}
+
+// The parent of a process, from /proc; 0 when it cannot be read.
+pid_t ParentOf(DWORD pid)
+{
+    std::istringstream status(ReadAll("/proc/" + std::to_string(pid) + "/status"));
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("PPid:", 0) == 0)
+            return static_cast<pid_t>(std::stol(line.substr(5)));
+    }
+    return 0;
+}
+
+TEST(ProcessTreeWatch, WaitsForEveryProcessTheProgramStartedWhereverItWent)
 {
     platform::ScopedTempDirectory tmp("process");
-    const std::string marker = tmp.Path() + "/grandchild-done";
     const std::string script = tmp.Path() + "/installer.sh";
-    // The installer leaves a helper behind that finishes after it has exited.
-    WriteScript(script, "( sleep 0.4; touch '" + marker + "' ) &\nexit 0\n");
+    auto waitFor = [&](const char* name) {
+        return "while [ ! -e '" + tmp.Path() + "/" + name + "' ]; do sleep 0.02; done; ";
+    };
+    // The installer leaves two helpers behind, one in its process group and
+    // one in a session of its own; each waits for the test's word.
+    WriteScript(script, "( " + waitFor("go-group") + "touch '" + tmp.Path() + "/group-done' ) &\n" +
+                            "setsid sh -c \"" + waitFor("go-session") + "touch '" + tmp.Path() + "/session-done'\" &\n" +
+                            "exit 0\n");
 
     PROCESS_INFORMATION pi = Start(script, tmp.Path());
-    HANDLE watch = platform::WatchProcessGroup(pi.hProcess);
+    HANDLE watch = platform::WatchProcessTree(pi.hProcess);
     ASSERT_NE(watch, nullptr);
-    EXPECT_EQ(WaitForSingleObject(watch, 100), WAIT_TIMEOUT) << "the helper still runs";
-    EXPECT_EQ(WaitForSingleObject(watch, 10000), WAIT_OBJECT_0);
-    EXPECT_TRUE(fs::exists(marker)) << "signaled only after the helper ended";
+    ASSERT_TRUE(Ends(pi.dwProcessId)) << "the installer itself ends at once";
+    EXPECT_EQ(WaitForSingleObject(watch, 0), WAIT_TIMEOUT) << "its helpers still run";
+
+    std::ofstream(tmp.Path() + "/go-group").close();
+    ASSERT_TRUE(Eventually([&] { return fs::exists(tmp.Path() + "/group-done"); }));
+    // The whole process group is gone now; the helper that left it is not.
+    EXPECT_EQ(WaitForSingleObject(watch, 200), WAIT_TIMEOUT) << "the helper in its own session still runs";
+
+    std::ofstream(tmp.Path() + "/go-session").close();
+    EXPECT_EQ(WaitForSingleObject(watch, 30000), WAIT_OBJECT_0);
+    EXPECT_TRUE(fs::exists(tmp.Path() + "/session-done"));
     EXPECT_EQ(WaitForSingleObject(watch, 0), WAIT_OBJECT_0) << "stays signaled";
     CloseHandle(watch);
     CloseHandle(pi.hProcess);
     CloseHandle(pi.hThread);
 }
 
-TEST(ProcessGroupWatch, ClosingAWatchOfARunningProgramDoesNotWait)
+TEST(ProcessTreeWatch, TheReaperHoldsNoneOfOurDescriptors)
+{
+    // A lock file of ours must not stay held by the process that waits for
+    // a program's helpers, after we are gone.
+    platform::ScopedTempDirectory tmp("process");
+    const int ours = ::open((tmp.Path() + "/lock").c_str(), O_RDWR | O_CREAT, 0600);
+    ASSERT_GE(ours, 0);
+    const std::string release = tmp.Path() + "/release";
+    const std::string script = tmp.Path() + "/long.sh";
+    WriteScript(script, "while [ ! -e '" + release + "' ]; do sleep 0.02; done\n");
+    PROCESS_INFORMATION pi = Start(script, tmp.Path());
+    const pid_t reaper = ParentOf(pi.dwProcessId);
+    ASSERT_GT(reaper, 0);
+    EXPECT_EQ(ParentOf(static_cast<DWORD>(reaper)), ::getpid());
+    // Only the standard streams (those of them that we have).
+    for (const auto& e : fs::directory_iterator("/proc/" + std::to_string(reaper) + "/fd"))
+        EXPECT_LT(std::stoi(e.path().filename().string()), 3) << fs::read_symlink(e.path());
+    std::ofstream(release).close();
+    HANDLE watch = platform::WatchProcessTree(pi.hProcess);
+    EXPECT_EQ(WaitForSingleObject(watch, 30000), WAIT_OBJECT_0);
+    CloseHandle(watch);
+    CloseHandle(pi.hProcess);
+    CloseHandle(pi.hThread);
+    ::close(ours);
+}
+
+TEST(ProcessTreeWatch, ClosingAWatchOfARunningProgramDoesNotWait)
 {
     platform::ScopedTempDirectory tmp("process");
     const std::string script = tmp.Path() + "/long.sh";
     WriteScript(script, "sleep 30\n");
     PROCESS_INFORMATION pi = Start(script, tmp.Path());
-    HANDLE watch = platform::WatchProcessGroup(pi.hProcess);
+    HANDLE watch = platform::WatchProcessTree(pi.hProcess);
     ASSERT_NE(watch, nullptr);
     EXPECT_EQ(WaitForSingleObject(watch, 50), WAIT_TIMEOUT);
     EXPECT_TRUE(CloseHandle(watch));
