@@ -199,22 +199,42 @@ private:
         return true;
     }
 
-    // A quoted text from s[0] == '"'; rest is what follows the closing quote.
-    bool Quoted(std::string_view s, std::string& out, std::string_view& rest)
+    // A quoted text from s[0] == '"' (s is a view into the file's text); rest
+    // is what follows the closing quote on its line. With multiLine the text
+    // may go on over line breaks, as regedit writes a string value that
+    // holds one: the bytes between the quotes are taken as they stand (a
+    // CRLF file gives "\r\n"), and reading goes on after the closing line.
+    bool Quoted(std::string_view s, std::string& out, std::string_view& rest, bool multiLine = false)
     {
         out.clear();
-        for (std::size_t i = 1; i < s.size(); ++i) {
-            const char c = s[i];
+        const std::size_t start = static_cast<std::size_t>(s.data() - m_text.data()) + 1;
+        const int openingLine = m_lineNo;
+        for (std::size_t i = start; i < m_text.size(); ++i) {
+            const char c = m_text[i];
             if (c == '"') {
-                rest = s.substr(i + 1);
+                std::size_t end = m_text.find('\n', i + 1);
+                if (end == std::string_view::npos)
+                    end = m_text.size();
+                rest = m_text.substr(i + 1, end - (i + 1));
+                if (m_lineNo != openingLine)
+                    m_pos = end + 1;
                 return true;
             }
-            if (c == '\\' && i + 1 < s.size() && (s[i + 1] == '\\' || s[i + 1] == '"')) {
-                out += s[++i];
+            if (c == '\n') {
+                // Without multiLine the text must close on its own line.
+                if (!multiLine)
+                    break;
+                ++m_lineNo;
+            }
+            if (c == '\\' && i + 1 < m_text.size() && (m_text[i + 1] == '\\' || m_text[i + 1] == '"')) {
+                out += m_text[++i];
+            } else if (!multiLine && c == '\r' && i + 1 < m_text.size() && m_text[i + 1] == '\n') {
+                break;
             } else {
                 out += c;
             }
         }
+        m_lineNo = openingLine;
         return Fail("a quoted text has no closing '\"'");
     }
 
@@ -239,7 +259,7 @@ private:
         } else {
             return Fail("expected a key line '[...]' or a value line '\"name\"=...' or '@=...'");
         }
-        rest = TrimLeft(rest);
+        rest = TrimRight(TrimLeft(rest));
         if (rest.empty() || rest.front() != '=')
             return Fail("expected '=' after the value name");
         rest = TrimLeft(rest.substr(1));
@@ -258,7 +278,7 @@ private:
         if (!s.empty() && s.front() == '"') {
             std::string text;
             std::string_view rest;
-            if (!Quoted(s, text, rest))
+            if (!Quoted(s, text, rest, true))
                 return false;
             if (!TrimRight(rest).empty())
                 return Fail("text after the closing '\"' of a string value");
@@ -268,9 +288,14 @@ private:
             return true;
         }
         if (s.substr(0, 6) == "dword:") {
+            // Leading zeros beyond eight digits are taken, as regedit takes
+            // them (dword:000000018); the number itself must fit 32 bits.
+            std::string_view digits = TrimRight(s.substr(6));
+            while (digits.size() > 8 && digits.front() == '0')
+                digits.remove_prefix(1);
             DWORD v = 0;
-            if (!ParseHex32(TrimRight(s.substr(6)), v))
-                return Fail("dword: needs 1 to 8 hexadecimal digits");
+            if (!ParseHex32(digits, v))
+                return Fail("dword: needs a hexadecimal number of at most 32 bits");
             value.type = REG_DWORD;
             value.data = {static_cast<BYTE>(v), static_cast<BYTE>(v >> 8), static_cast<BYTE>(v >> 16),
                           static_cast<BYTE>(v >> 24)};

@@ -143,6 +143,33 @@ TEST(RegistryFile, ErrorsNameTheirLineAndTheParserStaysInsideItsInput)
     EXPECT_EQ(doc.keys[0].values[0].data, Bytes("\1"));
 }
 
+TEST(RegistryFile, ReadsWhatRegeditWritesBeyondTheStrictForm)
+{
+    // A string value holding a line break is written across two lines inside
+    // its quotes; the bytes between the quotes are the value, and reading
+    // goes on with the next line. Dwords may carry zeros beyond eight digits.
+    const std::string text = "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_USERS\\x]\r\n"
+                             "\"Note\"=\"first line\r\nsecond \\\"line\\\"\"\r\n"
+                             "\"Small\"=dword:000000018\r\n"
+                             "\"Max\"=dword:0ffffffff\r\n";
+    for (const std::string& file : {text, ToUtf16Le(text)}) {
+        const RegFileDocument doc = Parse(file);
+        ASSERT_EQ(doc.keys.size(), 1u);
+        ASSERT_EQ(doc.keys[0].values.size(), 3u);
+        EXPECT_EQ(doc.keys[0].values[0].data, Bytes(std::string("first line\r\nsecond \"line\"\0", 26)));
+        EXPECT_EQ(doc.keys[0].values[1].line, 6) << "lines are still counted";
+        EXPECT_EQ(doc.keys[0].values[1].data, Bytes(std::string("\x18\0\0\0", 4)));
+        EXPECT_EQ(doc.keys[0].values[2].data, Bytes("\xff\xff\xff\xff"));
+    }
+    const std::string h = "Windows Registry Editor Version 5.00\n[HKEY_USERS\\x]\n";
+    EXPECT_EQ(Parse(h + "\"v\"=\"a\nb\"\n").keys[0].values[0].data, Bytes(std::string("a\nb\0", 4)));
+    // Still refused, with the line named: a number beyond 32 bits, a value
+    // name over a line break, text after a string that closes on a later line.
+    EXPECT_EQ(ParseError(h + "\"v\"=dword:100000000\n").line, 3);
+    EXPECT_EQ(ParseError(h + "\"v\nw\"=\"x\"\n").line, 3);
+    EXPECT_EQ(ParseError(h + "\"v\"=\"a\nb\" c\n").line, 4);
+}
+
 TEST(RegistryFile, WrittenFilesReadBackToTheSameBytes)
 {
     RegFileDocument doc;
