@@ -68,8 +68,9 @@ private:
     void* m_p;
 };
 
-// OleLoadPicture takes the size as a LONG.
-constexpr DWORD kMaxPictureSize = static_cast<DWORD>(std::numeric_limits<LONG>::max());
+// The largest picture file that is read: far more than a dialog's picture
+// needs, and a huge or sparse file is refused before anything is read.
+constexpr DWORD kMaxPictureSize = 64u << 20;
 
 // The whole file into a new block (the file is closed again on return).
 // E_FAIL when it cannot be opened, sized or read; E_OUTOFMEMORY when it is

@@ -51,7 +51,10 @@ DWORD MissingError(const std::string& path)
     return ERROR_FILE_NOT_FOUND;
 }
 
-int OpenFd(const char* path, int flags) { return ::open(path, flags | O_CLOEXEC, 0666); }
+// Opening never waits: a FIFO without a writer, or a device that blocks on
+// open, would otherwise hold the caller for ever. Only regular files are
+// kept (see CreateFileA), and for them the flag changes nothing.
+int OpenFd(const char* path, int flags) { return ::open(path, flags | O_CLOEXEC | O_NONBLOCK, 0666); }
 
 FileObject* LookupFile(HANDLE h)
 {
@@ -113,12 +116,16 @@ HANDLE CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD /*dwShareMode
         SetLastError(err == ENOENT ? MissingError(lpFileName) : err == ENOTDIR ? ERROR_PATH_NOT_FOUND : FileError(err));
         return INVALID_HANDLE_VALUE;
     }
+    // Files only: a folder is refused as Windows refuses it, and so is
+    // anything Windows would not open by a file name (a FIFO, a socket, a
+    // device, also behind a symbolic link).
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
         SetLastError(ERROR_ACCESS_DENIED);
         return INVALID_HANDLE_VALUE;
     }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     HANDLE h = platform::RegisterHandle(new FileObject(fd, dwDesiredAccess));
     SetLastError(lastError);
     return h;

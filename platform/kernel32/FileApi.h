@@ -41,7 +41,9 @@ constexpr DWORD INVALID_FILE_SIZE = 0xFFFFFFFFu;
 // Opens or creates a file; INVALID_HANDLE_VALUE with the last error set on
 // failure (ERROR_FILE_NOT_FOUND, ERROR_PATH_NOT_FOUND, ERROR_FILE_EXISTS for
 // CREATE_NEW, ERROR_ACCESS_DENIED, ERROR_INVALID_PARAMETER for a bad
-// disposition or no access). CREATE_ALWAYS and OPEN_ALWAYS on an existing
+// disposition or no access). Only regular files open: a folder, FIFO,
+// socket or device (also behind a symbolic link) gives ERROR_ACCESS_DENIED,
+// and opening never waits for the other end of a FIFO. CREATE_ALWAYS and OPEN_ALWAYS on an existing
 // file succeed with the last error ERROR_ALREADY_EXISTS, else 0.
 HANDLE CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode, void* lpSecurityAttributes,
                    DWORD dwCreationDisposition, DWORD dwFlagsAndAttributes, HANDLE hTemplateFile);

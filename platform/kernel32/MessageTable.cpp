@@ -52,6 +52,7 @@ constexpr Message kMessages[] = {
     {193, "%1 is not a valid Win32 application.\r\n"},
     {203, "The system could not find the environment option that was entered.\r\n"},
     {206, "The filename or extension is too long.\r\n"},
+    {223, "The file size exceeds the limit allowed and cannot be saved.\r\n"},
     {234, "More data is available.\r\n"},
     {258, "The wait operation timed out.\r\n"},
     {259, "No more data is available.\r\n"},

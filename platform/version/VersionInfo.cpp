@@ -2,6 +2,7 @@
 
 #include "platform/kernel32/LastError.h"
 #include "platform/kernel32/WinError.h"
+#include "platform/linux/BoundedFile.h"
 
 #include <cerrno>
 #include <cstring>
@@ -73,17 +74,18 @@ bool FindInNotes(const Bytes& b, std::uint64_t offset, std::uint64_t size, WORD 
 
 bool ReadFileVersion(LPCSTR path, VS_FIXEDFILEINFO& info)
 {
-    std::ifstream in(path != nullptr ? path : "", std::ios::binary);
-    if (!in) {
-        SetLastError(path == nullptr ? ERROR_INVALID_PARAMETER : Win32ErrorFromErrno(errno));
+    if (path == nullptr) {
+        SetLastError(ERROR_INVALID_PARAMETER);
         return false;
     }
-    std::vector<std::uint8_t> bytes;
-    char chunk[65536];
-    while (bytes.size() < kMaxRead && in.read(chunk, sizeof chunk).gcount() > 0)
-        bytes.insert(bytes.end(), chunk, chunk + in.gcount());
+    std::string bytes;
+    const DWORD read = platform::ReadFileWithin(path, kMaxRead, platform::OverLimit::ReadStart, bytes);
+    if (read != ERROR_SUCCESS) {
+        SetLastError(read);
+        return false;
+    }
     WORD parts[4] = {};
-    if (!platform::ReadVersionNote(bytes.data(), bytes.size(), parts)) {
+    if (!platform::ReadVersionNote(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), parts)) {
         SetLastError(ERROR_RESOURCE_TYPE_NOT_FOUND);
         return false;
     }

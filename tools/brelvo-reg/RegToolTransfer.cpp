@@ -1,6 +1,7 @@
 // brelvo-reg export and import: "Windows Registry Editor Version 5.00" files.
 #include "platform/advapi32/RegistryFile.h"
 #include "platform/kernel32/WinError.h"
+#include "platform/linux/BoundedFile.h"
 #include "tools/brelvo-reg/RegTool.h"
 
 #include <filesystem>
@@ -13,7 +14,7 @@ namespace brelvoreg {
 namespace {
 
 constexpr const char* kDone = "The operation completed successfully.";
-constexpr std::uintmax_t kMaxImportBytes = 256u << 20;
+constexpr std::size_t kMaxImportBytes = 256u << 20;
 
 // The key and everything below it, keys before their sub-keys.
 LONG Collect(HKEY h, const std::string& full, platform::RegFileDocument& doc)
@@ -124,16 +125,12 @@ int RunExport(const Options& o)
 int RunImport(const Options& o)
 {
     const std::string& file = o.positional[0];
-    std::error_code ec;
-    const std::uintmax_t size = std::filesystem::file_size(file, ec);
-    if (ec)
-        return Fail(kExitFailed, "cannot read " + file + ": " + ec.message());
-    if (size > kMaxImportBytes)
+    std::string bytes;
+    const DWORD read = platform::ReadFileWithin(file, kMaxImportBytes, platform::OverLimit::Refuse, bytes);
+    if (read == ERROR_FILE_TOO_LARGE)
         return Fail(kExitFailed, file + " is larger than 256 MiB");
-    std::ifstream in(file, std::ios::binary);
-    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (!in.good() && !in.eof())
-        return Fail(kExitFailed, "cannot read " + file);
+    if (read != ERROR_SUCCESS)
+        return FailStore(static_cast<LONG>(read), "cannot read " + file);
 
     platform::RegFileDocument doc;
     platform::RegFileError error;

@@ -4,6 +4,7 @@
 #include "Notifier/Retail/Common/tcConfigFileData.h"
 #include "platform/kernel32/FileApi.h"
 #include "platform/kernel32/LastError.h"
+#include "platform/linux/BoundedFile.h"
 
 #include <fstream>
 #include <iterator>
@@ -40,15 +41,6 @@ bool SplitPair(const std::string& arg, std::string& left, std::string& right)
     left = arg.substr(0, eq);
     right = arg.substr(eq + 1);
     return true;
-}
-
-bool ReadWholeFile(const std::string& path, std::string& bytes)
-{
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return false;
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return !in.bad();
 }
 
 struct CreateOptions {
@@ -169,10 +161,12 @@ int Create(const std::vector<std::string>& args)
                                                     cmString(version.c_str(), static_cast<DWORD>(version.size()))));
     for (const auto& [lang, rtfFile] : o.descriptions) {
         std::string rtf;
-        if (!ReadWholeFile(rtfFile, rtf))
+        const DWORD read = platform::ReadFileWithin(rtfFile, tcMaxConfigFileSize, platform::OverLimit::Refuse, rtf);
+        if (read == ERROR_FILE_TOO_LARGE)
+            return Fail(kExitFile, "the description file '" + rtfFile + "' is larger than " +
+                                       std::to_string(tcMaxConfigFileSize) + " bytes");
+        if (read != ERROR_SUCCESS)
             return Fail(kExitFile, "cannot read the description file '" + rtfFile + "'");
-        if (rtf.size() > 0xFFFFFFF0u)
-            return Fail(kExitFile, "the description file '" + rtfFile + "' is too large");
         cmBuffer bytes;
         if (FAILED(bytes.Set(static_cast<DWORD>(rtf.size()), rtf.data())) || FAILED(data.SetDesc(lang, bytes)))
             return Fail(kExitFile, "not enough memory for the description file '" + rtfFile + "'");

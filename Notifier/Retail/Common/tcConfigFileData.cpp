@@ -145,6 +145,16 @@ HRESULT tcConfigFileData::ReadFileHandle(HANDLE hHandle, tcConfigFileStop* pStop
     CM_TRACE_FUNCTION(0x100, "tcConfigFileData::ReadFileHandle");
     CM_CHECK_ARG(hHandle!=INVALID_HANDLE_VALUE);
     HRESULT hr = S_OK;
+    DWORD dwHigh = 0;
+    const DWORD dwSize = GetFileSize(hHandle, &dwHigh);
+    if ((dwSize != INVALID_FILE_SIZE || GetLastError() == ERROR_SUCCESS) && (dwHigh != 0 || dwSize > tcMaxConfigFileSize)) {
+        if (pStop != nullptr) {
+            pStop->dwOffset = 0;
+            pStop->szField = "file larger than " + std::to_string(tcMaxConfigFileSize) + " bytes";
+        }
+        hr = HRESULT_FROM_WIN32(ERROR_FILE_TOO_LARGE);
+        CM_TRACE_RETURN(hr);
+    }
     cmPacket packet;
     DWORD dwLength = 0;
     bool bLengthRead = false;

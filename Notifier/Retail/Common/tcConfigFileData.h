@@ -25,6 +25,11 @@
 #include <set>
 #include <string>
 
+// The largest "Update.cfg" that is read (descriptions in every language
+// included); a larger file is refused before any of it is read, so that a
+// huge or sparse file cannot hold the reader or its memory.
+constexpr DWORD tcMaxConfigFileSize = 64u << 20;
+
 // Products by name; a name is there at most once.
 using tcProductVersionList = std::set<tcProductVersionInfo>;
 // Language id to the path of a details page, relative to the update folder.
