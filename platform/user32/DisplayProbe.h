@@ -1,15 +1,19 @@
-// Whether a display server can be reached, without a toolkit: a connection to
-// the X server's socket named by $DISPLAY, or to the Wayland compositor's
-// socket. A toolkit that starts without a display ends the process, so the
-// dialogs ask first.
+// Whether the display server that the GUI toolkit will use lets us in,
+// without a toolkit: the same connection the toolkit makes, with the same
+// $DISPLAY and X authority (xcb), or to the same Wayland compositor. A
+// toolkit that cannot connect ends the process, so the dialogs ask first; a
+// server that refuses us (no or a wrong authority cookie) counts as none.
+//
+// Built into the GUI module only (platform_display), so that the program
+// itself never loads the X and Wayland client libraries.
 #pragma once
 
 namespace platform {
 
-// $DISPLAY (":N", "unix:N", "host:N" with TCP port 6000 + N, ":N.S"),
-// or the given text when not null.
+// The X server of $DISPLAY (or of the given display name) accepts a
+// connection from us.
 bool CanReachX11Display(const char* display = nullptr);
-// $WAYLAND_DISPLAY in $XDG_RUNTIME_DIR (an absolute name as it stands).
+// The Wayland compositor of $WAYLAND_DISPLAY accepts a connection from us.
 bool CanReachWaylandDisplay();
 
 }  // namespace platform

@@ -22,6 +22,8 @@ NOTIFIER_BUILD_PACKAGES=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-
 # The dialogs: Qt 6 Widgets, the dialog font (DejaVu Sans, measured with
 # FreeType through fontconfig) and a font with the CJK languages' glyphs.
 NOTIFIER_BUILD_PACKAGES+=(qt6-base-dev libfreetype-dev libfontconfig-dev fonts-dejavu-core fonts-wqy-microhei)
+# The display probe: the connection Qt will make (X11 through xcb, Wayland).
+NOTIFIER_BUILD_PACKAGES+=(libxcb1-dev libwayland-dev)
 # The demonstration without a display: a virtual X server, keyboard input and
 # screenshots.
 NOTIFIER_DISPLAY_PACKAGES=(xvfb xauth xdotool imagemagick)
