@@ -79,11 +79,18 @@ cmLogOutput* cmLogGetOutput(DWORD dwIndex);
 HRESULT DumpLogStore(LPCSTR szFilePath);
 
 // Start-up of one log subsystem: reads its flags word from the store (value
-// szName under the log-level key, created as 0 when missing or unreadable),
+// szName under the log-level key, created as 0 when missing or unreadable,
+// in a program whose cmLogCreatesMissingSwitches says so),
 // then registers the sinks its sink bits ask for that no earlier subsystem
 // registered: debugger output, memory ring, log file (szLogFile, or the
 // default file when null). Returns the flags word.
 DWORD cmLogStartSubsystem(LPCSTR szName, LPCSTR szLogFile);
+
+// Whether this program stores 0 for a log subsystem whose switch is missing,
+// so that the switch can be found in the store: true unless the program
+// defines it otherwise. The companion tools define it as false, so that a
+// query or a dump changes nothing in the store they look at.
+bool cmLogCreatesMissingSwitches();
 
 // The sink part of the start-up alone: registers, in that order, the
 // debugger, memory and file sinks whose bits are in dwFlags and that no

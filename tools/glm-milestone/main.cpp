@@ -2,6 +2,7 @@
 // every top-level window of the session, as an installer does to tell the
 // notifier how far it got. Exit status 0 when at least one window received
 // it, 1 when none did, 2 for bad usage.
+#include "CustomCode/Common/cmLog.h"
 #include "CustomCode/Common/cmSetupMilestone.h"
 
 #include <cerrno>
@@ -31,6 +32,9 @@ int Usage(const char* problem)
 }
 
 }  // namespace
+
+// A companion tool reads the log switches it finds and stores none.
+bool cmLogCreatesMissingSwitches() { return false; }
 
 int main(int argc, char** argv)
 {

@@ -1,6 +1,7 @@
 // updcfg: dispatch to the commands.
 #include "tools/updcfg/Updcfg.h"
 
+#include "CustomCode/Common/cmLog.h"
 #include "platform/kernel32/FormatMessage.h"
 
 #include <cstdio>
@@ -45,6 +46,9 @@ std::string ErrorText(HRESULT hr)
 }
 
 }  // namespace updcfg
+
+// A companion tool reads the log switches it finds and stores none.
+bool cmLogCreatesMissingSwitches() { return false; }
 
 int main(int argc, char** argv)
 {
