@@ -25,4 +25,9 @@ bool CanReachWaylandDisplay()
     return ok;
 }
 
+bool X11ConnectionBroken(void* connection)
+{
+    return connection != nullptr && ::xcb_connection_has_error(static_cast<xcb_connection_t*>(connection)) != 0;
+}
+
 }  // namespace platform

@@ -16,4 +16,8 @@ bool CanReachX11Display(const char* display = nullptr);
 // The Wayland compositor of $WAYLAND_DISPLAY accepts a connection from us.
 bool CanReachWaylandDisplay();
 
+// Whether an open X connection (an xcb_connection_t, such as the toolkit's)
+// has broken: the server went away or shut us out.
+bool X11ConnectionBroken(void* connection);
+
 }  // namespace platform

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <thread>
 
@@ -99,7 +100,7 @@ RunResult Run(const std::vector<std::string>& argv, const Environment& env, cons
     return result;
 }
 
-VirtualDisplay::VirtualDisplay(const std::string& scratchFolder, int timeoutMs)
+VirtualDisplay::VirtualDisplay(const std::string& scratchFolder, int timeoutMs, const std::string& authorityFile)
 {
     const std::string xvfb = FindInPath("Xvfb");
     if (xvfb.empty()) {
@@ -111,8 +112,12 @@ VirtualDisplay::VirtualDisplay(const std::string& scratchFolder, int timeoutMs)
     platform::ChildProcess::Options opt;
     opt.stdoutFile = scratchFolder + "/xvfb.display";
     opt.stderrFile = scratchFolder + "/xvfb.log";
-    if (m_server.Start({xvfb, "-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-noreset"}, opt) !=
-        ERROR_SUCCESS) {
+    std::vector<std::string> argv{xvfb, "-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-noreset"};
+    if (!authorityFile.empty()) {
+        argv.push_back("-auth");
+        argv.push_back(authorityFile);
+    }
+    if (m_server.Start(argv, opt) != ERROR_SUCCESS) {
         m_failure = "cannot start " + xvfb;
         return;
     }
@@ -138,8 +143,26 @@ VirtualDisplay::VirtualDisplay(const std::string& scratchFolder, int timeoutMs)
 
 VirtualDisplay::~VirtualDisplay() { m_server.Stop(5000); }
 
-Keyboard::Keyboard(std::string display, std::string scratchFolder)
-    : m_display(std::move(display)), m_scratch(std::move(scratchFolder))
+bool WriteAuthority(const std::string& path)
+{
+    // One entry: family "wild" (any display), no address, no number, the
+    // MIT-MAGIC-COOKIE-1 scheme and 16 random bytes; counts are 16-bit big-endian.
+    std::random_device random;
+    std::string cookie;
+    for (int i = 0; i < 16; ++i)
+        cookie += static_cast<char>(random() & 0xFF);
+    auto counted = [](const std::string& text) {
+        return std::string{static_cast<char>(text.size() >> 8), static_cast<char>(text.size() & 0xFF)} + text;
+    };
+    const std::string entry = std::string("\xff\xff", 2) + counted("") + counted("") + counted("MIT-MAGIC-COOKIE-1") +
+                              counted(cookie);
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << entry;
+    return static_cast<bool>(out);
+}
+
+Keyboard::Keyboard(std::string display, std::string scratchFolder, std::string authorityFile)
+    : m_display(std::move(display)), m_scratch(std::move(scratchFolder)), m_authority(std::move(authorityFile))
 {
 }
 
@@ -147,7 +170,10 @@ RunResult Keyboard::Xdotool(const std::vector<std::string>& args, int timeoutMs)
 {
     std::vector<std::string> argv{"xdotool"};
     argv.insert(argv.end(), args.begin(), args.end());
-    RunResult r = Run(argv, {{"DISPLAY", m_display}}, m_scratch, timeoutMs);
+    Environment env{{"DISPLAY", m_display}};
+    if (!m_authority.empty())
+        env.emplace_back("XAUTHORITY", m_authority);
+    RunResult r = Run(argv, env, m_scratch, timeoutMs);
     if (!r.ended || r.exitCode != 0) {
         m_lastError = "xdotool";
         for (const std::string& a : args)

@@ -39,7 +39,9 @@ RunResult Run(const std::vector<std::string>& argv, const Environment& env, cons
 class VirtualDisplay {
 public:
     // Starts the server and waits up to timeoutMs for it to name its display.
-    VirtualDisplay(const std::string& scratchFolder, int timeoutMs = 15000);
+    // With an authority file (see WriteAuthority) the server admits only
+    // clients that hold its cookie.
+    VirtualDisplay(const std::string& scratchFolder, int timeoutMs = 15000, const std::string& authorityFile = "");
     // Ends the server with SIGTERM, so it removes its lock file and socket.
     ~VirtualDisplay();
     VirtualDisplay(const VirtualDisplay&) = delete;
@@ -57,10 +59,15 @@ private:
     std::string m_failure;
 };
 
-// A user at the keyboard of a display.
+// Writes an X authority file with one random cookie that stands for every
+// display, as a display manager gives a session its cookie. False on failure.
+bool WriteAuthority(const std::string& path);
+
+// A user at the keyboard of a display (with the display's authority file,
+// when it has one).
 class Keyboard {
 public:
-    Keyboard(std::string display, std::string scratchFolder);
+    Keyboard(std::string display, std::string scratchFolder, std::string authorityFile = "");
 
     // The visible windows whose title matches the caption, as xdotool lists them.
     std::vector<std::string> VisibleWindows(const std::string& caption) const;
@@ -85,6 +92,7 @@ private:
 
     std::string m_display;
     std::string m_scratch;
+    std::string m_authority;
     mutable std::string m_lastError;
 };
 

@@ -66,9 +66,31 @@ protected:
                 {"BRELVO_DUMP_FILE", Path("Glimmary.dmp")},
                 {"XDG_RUNTIME_DIR", Path("xdg-runtime")},
                 {"HOME", Path("home")},
-                {"DISPLAY", m_display->Name()},
+                {"DISPLAY", m_display ? m_display->Name() : m_goneDisplay},
                 {"GLM_MILESTONE", testsupport::BuildPath("tools/glm-milestone")},
-                {"DBUS_SESSION_BUS_ADDRESS", "unix:path=" + Path("no-session-bus")}};
+                {"DBUS_SESSION_BUS_ADDRESS", "unix:path=" + Path("no-session-bus")},
+                {"XAUTHORITY", m_notifierAuthority}};
+    }
+
+    // Replaces the display with one that admits only holders of its cookie.
+    // The keyboard holds it; the notifier is given notifierAuthority as its
+    // X authority file (the cookie's file when empty).
+    void UseDisplayWithCookie(const std::string& notifierAuthority = "")
+    {
+        const std::string cookie = Path("scratch/display-cookie");
+        ASSERT_TRUE(WriteAuthority(cookie));
+        m_keyboard.reset();
+        m_display = std::make_unique<VirtualDisplay>(Path("scratch"), 15000, cookie);
+        ASSERT_TRUE(m_display->Ready()) << m_display->Failure();
+        m_keyboard = std::make_unique<Keyboard>(m_display->Name(), Path("scratch"), cookie);
+        m_notifierAuthority = notifierAuthority.empty() ? cookie : notifierAuthority;
+    }
+
+    // Ends the X server, as when the display goes away under the programs on it.
+    void StopDisplay()
+    {
+        m_goneDisplay = m_display->Name();
+        m_display.reset();
     }
 
     std::unique_ptr<platform::ChildProcess> StartNotifier(const std::string& program = testsupport::BuildPath("Notifier"))
@@ -178,6 +200,9 @@ private:
     platform::ScopedTempDirectory m_root{"e2e"};
     std::unique_ptr<VirtualDisplay> m_display;
     std::unique_ptr<Keyboard> m_keyboard;
+    // No authority file: the displays of these tests admit every local client.
+    std::string m_notifierAuthority = Path("no-xauthority");
+    std::string m_goneDisplay;  // the name of the display StopDisplay ended
     int m_runs = 0;
 };
 

@@ -3,6 +3,7 @@
 #include "platform/user32/DisplayProbe.h"
 #include "ui/CDialog.h"
 #include "ui/qt/QtDialogWindow.h"
+#include "ui/qt/QtDisplayWatch.h"
 #include "ui/qt/QtThreadLoop.h"
 
 #include <QAbstractEventDispatcher>
@@ -36,11 +37,15 @@ bool QtToolkit::Start()
 {
     if (m_started)
         return true;
+    QtDisplayWatch::Install();
     if (QApplication::instance() == nullptr) {
         // Qt ends the process when its platform cannot connect: ask first.
         if (!DisplayReachable())
             return false;
+        // The display may still go between the question and Qt's connection.
+        QtDisplayWatch::SetStarting(true);
         m_ownApp = std::make_unique<QApplication>(g_argc, g_argv);
+        QtDisplayWatch::SetStarting(false);
         QApplication::setQuitOnLastWindowClosed(false);
     }
     m_loop = std::make_unique<QtThreadLoop>();
