@@ -59,7 +59,10 @@ struct Key {
     bool Has(REGSAM rights) const { return predefined || (access & rights) == rights; }
 };
 
-std::uint32_t LowBits(HKEY h) { return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(h)); }
+std::uint32_t LowBits(HKEY h)
+{
+    return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(h));
+}
 
 // The predefined roots are told by the low 32 bits of the handle, as 64-bit
 // Windows tells them: a root that passed through a 32-bit variable (zero-
@@ -174,7 +177,10 @@ LONG SplitPath(LPCSTR path, std::vector<std::string>& out)
 
 std::string_view ValueName(LPCSTR name) { return name != nullptr ? std::string_view(name) : std::string_view(); }
 
-bool IsText(DWORD type) { return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ; }
+bool IsText(DWORD type)
+{
+    return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
+}
 
 // Copies a value's data into a buffer of capacity bytes; ERROR_MORE_DATA,
 // with the buffer untouched, when it does not fit. Text whose last byte is not

@@ -43,7 +43,10 @@ protected:
     HKEY m_key = nullptr;
 };
 
-const BYTE* Bytes(const char* text) { return reinterpret_cast<const BYTE*>(text); }
+const BYTE* Bytes(const char* text)
+{
+    return reinterpret_cast<const BYTE*>(text);
+}
 
 // --- RegSetValueExA ---------------------------------------------------------
 
