@@ -40,7 +40,9 @@ LONG cmRegistryBuffer::Read(HKEY hKey, LPCSTR szValueName)
 
 LONG cmRegistryBuffer::Write(HKEY hKey, LPCSTR szValueName) const
 {
-    return RegSetValueExA(hKey, szValueName, 0, m_dwType, m_data.GetData(), m_data.GetSize());
+    // The buffer's own bytes, also for text read without its terminator:
+    // RegSetValueExA would look past the end of the block for one.
+    return platform::RegSetValueExact(hKey, szValueName, m_dwType, m_data.GetData(), m_data.GetSize());
 }
 
 LONG cmRegistryBuffer::Set(DWORD dwType, DWORD cb, const void* pData)

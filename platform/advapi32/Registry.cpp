@@ -59,15 +59,24 @@ struct Key {
     bool Has(REGSAM rights) const { return predefined || (access & rights) == rights; }
 };
 
+std::uint32_t LowBits(HKEY h)
+{
+    return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(h));
+}
+
+// The predefined roots are told by the low 32 bits of the handle, as 64-bit
+// Windows tells them: a root that passed through a 32-bit variable (zero-
+// extended, or with other high bits) is still that root.
 RegistryKeyId PredefinedRoot(HKEY h)
 {
-    if (h == HKEY_CLASSES_ROOT)
+    const std::uint32_t low = LowBits(h);
+    if (low == LowBits(HKEY_CLASSES_ROOT))
         return RegistryStore::kClassesRoot;
-    if (h == HKEY_CURRENT_USER)
+    if (low == LowBits(HKEY_CURRENT_USER))
         return RegistryStore::kCurrentUser;
-    if (h == HKEY_LOCAL_MACHINE)
+    if (low == LowBits(HKEY_LOCAL_MACHINE))
         return RegistryStore::kLocalMachine;
-    if (h == HKEY_USERS)
+    if (low == LowBits(HKEY_USERS))
         return RegistryStore::kUsers;
     return 0;
 }
@@ -93,12 +102,23 @@ LONG Resolve(HKEY h, Key& out)
     return ERROR_SUCCESS;
 }
 
+// Resolve, then ERROR_ACCESS_DENIED unless the handle holds the rights.
+LONG ResolveWithRights(HKEY h, REGSAM rights, Key& out)
+{
+    const LONG st = Resolve(h, out);
+    if (st != ERROR_SUCCESS)
+        return st;
+    return out.Has(rights) ? ERROR_SUCCESS : static_cast<LONG>(ERROR_ACCESS_DENIED);
+}
+
 HKEY NewHandle(const std::shared_ptr<RegistryStore>& store, RegistryKeyId id, REGSAM access)
 {
     auto key = std::make_shared<const OpenKey>(OpenKey{store, id, access});
     KeyTable& t = Table();
     std::lock_guard<std::mutex> g(t.lock);
-    t.next += 4;
+    do
+        t.next += 4;
+    while (PredefinedRoot(reinterpret_cast<HKEY>(t.next)) != 0);  // never a value that reads as a root
     t.keys.emplace(t.next, std::move(key));
     return reinterpret_cast<HKEY>(t.next);
 }
@@ -120,17 +140,26 @@ REGSAM MapAccess(REGSAM sam, const RegistryStore& store)
     return m & ~(kGenericRead | kGenericWrite | GENERIC_EXECUTE | GENERIC_ALL | MAXIMUM_ALLOWED);
 }
 
-// Splits "a\b\c" into its levels.
+// Write rights asked of a store that this process may not write.
+bool RefusedForWriting(REGSAM sam, const RegistryStore& store)
+{
+    return (MapAccess(sam, store) & kWriteRights) != 0 && !store.IsWritable();
+}
+
+// Splits "a\b\c" into its levels. Trailing backslashes, any number of
+// them, are ignored; a leading or doubled one is ERROR_BAD_PATHNAME.
 LONG SplitPath(LPCSTR path, std::vector<std::string>& out)
 {
     out.clear();
-    if (path == nullptr || *path == '\0')
+    if (path == nullptr)
         return ERROR_SUCCESS;
     std::string_view s(path);
-    if (s.front() == '\\')
+    if (!s.empty() && s.front() == '\\')
         return ERROR_BAD_PATHNAME;
-    if (s.back() == '\\')
+    while (!s.empty() && s.back() == '\\')
         s.remove_suffix(1);
+    if (s.empty())
+        return ERROR_SUCCESS;
     while (true) {
         const std::size_t cut = s.find('\\');
         const std::string_view part = s.substr(0, cut);
@@ -148,47 +177,101 @@ LONG SplitPath(LPCSTR path, std::vector<std::string>& out)
 
 std::string_view ValueName(LPCSTR name) { return name != nullptr ? std::string_view(name) : std::string_view(); }
 
-// Copies a value's data into the caller's buffer the way RegQueryValueExA does.
-LONG DeliverData(const platform::RegistryValueRecord& v, LPDWORD lpType, LPBYTE lpData, LPDWORD lpcbData)
+bool IsText(DWORD type)
+{
+    return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
+}
+
+// Copies a value's data into a buffer of capacity bytes; ERROR_MORE_DATA,
+// with the buffer untouched, when it does not fit. Text whose last byte is not
+// a NUL gets one after it when the buffer has room, as Windows gives it; the
+// size reported stays the stored one.
+LONG CopyData(const platform::RegistryValueRecord& v, LPBYTE out, DWORD capacity)
+{
+    if (v.size > capacity)
+        return ERROR_MORE_DATA;
+    if (v.size == 0)
+        return ERROR_SUCCESS;
+    std::memcpy(out, v.data.data(), v.size);
+    if (IsText(v.type) && v.size < capacity && out[v.size - 1] != 0)
+        out[v.size] = 0;
+    return ERROR_SUCCESS;
+}
+
+// Hands the type and the size to the caller, in that order (a caller may pass
+// one variable for both and then holds the size), and gives status back.
+LONG ReportValue(const platform::RegistryValueRecord& v, LONG status, LPDWORD lpType, LPDWORD lpcbData)
 {
     if (lpType != nullptr)
         *lpType = v.type;
-    if (lpcbData == nullptr)
-        return ERROR_SUCCESS;
-    const DWORD size = static_cast<DWORD>(v.size);
-    if (lpData != nullptr) {
-        if (*lpcbData < size) {
-            *lpcbData = size;
-            return ERROR_MORE_DATA;
-        }
-        if (size != 0)
-            std::memcpy(lpData, v.data.data(), size);
-    }
-    *lpcbData = size;
-    return ERROR_SUCCESS;
+    if (lpcbData != nullptr)
+        *lpcbData = static_cast<DWORD>(v.size);
+    return status;
+}
+
+// Whether RegSetValueExA counts a NUL that follows the data it is given.
+enum class TerminatorRule {
+    CountFollowingNul,  // text one byte short of its terminator is stored with it, as on Windows
+    StoreAsGiven,       // exactly the bytes given; nothing past them is read
+};
+
+LONG StoreValue(HKEY hKey, LPCSTR lpValueName, DWORD dwType, const BYTE* lpData, DWORD cbData, TerminatorRule rule)
+{
+    Key k;
+    LONG st = ResolveWithRights(hKey, KEY_SET_VALUE, k);
+    if (st != ERROR_SUCCESS)
+        return st;
+    if (lpData == nullptr && cbData != 0)
+        return kErrorNoAccess;
+    const std::string_view name = ValueName(lpValueName);
+    if (name.size() > kMaxValueNameLength)
+        return ERROR_INVALID_PARAMETER;
+    // Windows reads the byte after the data here; a caller that counted
+    // text without its terminator has that terminator right there.
+    if (rule == TerminatorRule::CountFollowingNul && IsText(dwType) && cbData != 0 && lpData[cbData - 1] != 0 &&
+        lpData[cbData] == 0)
+        ++cbData;
+    return k.store->SetValue(k.id, name, dwType, lpData, cbData);
 }
 
 }  // namespace
 
 LONG RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD /*ulOptions*/, REGSAM samDesired, PHKEY phkResult)
 {
+    const bool noSubKey = lpSubKey == nullptr || *lpSubKey == '\0';
+    if (phkResult != nullptr && noSubKey && PredefinedRoot(hKey) != 0) {
+        // A root opened on itself is the root handle again, as on Windows.
+        // Write rights on a store this process may not write are still
+        // refused, as on every other open: the common library's creation of
+        // a key path asks the root for KEY_CREATE_SUB_KEY first and reports
+        // that refusal (ERROR_ACCESS_DENIED, "SAM upgrade failed!") to its
+        // callers on a read-only store.
+        if (RefusedForWriting(samDesired, *platform::CurrentRegistryStore())) {
+            *phkResult = nullptr;
+            return ERROR_ACCESS_DENIED;
+        }
+        *phkResult = hKey;
+        return ERROR_SUCCESS;
+    }
+    // Under HKEY_CLASSES_ROOT one leading backslash is allowed when opening.
+    if (PredefinedRoot(hKey) == RegistryStore::kClassesRoot && lpSubKey != nullptr && *lpSubKey == '\\')
+        ++lpSubKey;
     if (phkResult == nullptr)
         return ERROR_INVALID_PARAMETER;
-    *phkResult = nullptr;
     Key k;
     LONG st = Resolve(hKey, k);
     if (st != ERROR_SUCCESS)
-        return st;
+        return st;  // *phkResult stays as it was
+    *phkResult = nullptr;
     std::vector<std::string> names;
     if ((st = SplitPath(lpSubKey, names)) != ERROR_SUCCESS)
         return st;
     RegistryKeyId id = 0;
     if ((st = k.store->OpenPath(k.id, names, id)) != ERROR_SUCCESS)
         return st;
-    const REGSAM access = MapAccess(samDesired, *k.store);
-    if ((access & kWriteRights) != 0 && !k.store->IsWritable())
+    if (RefusedForWriting(samDesired, *k.store))
         return ERROR_ACCESS_DENIED;
-    *phkResult = NewHandle(k.store, id, access);
+    *phkResult = NewHandle(k.store, id, MapAccess(samDesired, *k.store));
     return ERROR_SUCCESS;
 }
 
@@ -209,16 +292,16 @@ LONG RegCreateKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD /*Reserved*/, LPSTR /*lpC
     std::vector<std::string> names;
     if ((st = SplitPath(lpSubKey, names)) != ERROR_SUCCESS)
         return st;
-    const REGSAM access = MapAccess(samDesired, *k.store);
-    if ((access & kWriteRights) != 0 && !k.store->IsWritable())
+    if (RefusedForWriting(samDesired, *k.store))
         return ERROR_ACCESS_DENIED;
 
+    // The rights of hKey do not matter: Windows checks those of the key
+    // being created, which here means whether this process may write the
+    // store, and the store refuses the creation when it may not.
     RegistryKeyId id = 0;
     DWORD disposition = REG_OPENED_EXISTING_KEY;
     st = k.store->OpenPath(k.id, names, id);
     if (st == ERROR_FILE_NOT_FOUND) {
-        if (!k.Has(KEY_CREATE_SUB_KEY))
-            return ERROR_ACCESS_DENIED;
         bool created = false;
         if ((st = k.store->CreatePath(k.id, names, id, created)) != ERROR_SUCCESS)
             return st;
@@ -227,7 +310,7 @@ LONG RegCreateKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD /*Reserved*/, LPSTR /*lpC
     } else if (st != ERROR_SUCCESS) {
         return st;
     }
-    *phkResult = NewHandle(k.store, id, access);
+    *phkResult = NewHandle(k.store, id, MapAccess(samDesired, *k.store));
     if (lpdwDisposition != nullptr)
         *lpdwDisposition = disposition;
     return ERROR_SUCCESS;
@@ -257,38 +340,35 @@ LONG RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD lpReserved, LPDWORD
     LONG st = Resolve(hKey, k);
     if (st != ERROR_SUCCESS)
         return st;
+    // The buffer's size is taken before anything is written, so that the
+    // type may share its variable; a size-only query starts from 0.
+    const DWORD capacity = lpcbData != nullptr ? *lpcbData : 0;
+    if (lpData == nullptr && lpcbData != nullptr)
+        *lpcbData = 0;
     if (!k.Has(KEY_QUERY_VALUE))
         return ERROR_ACCESS_DENIED;
     platform::RegistryValueRecord v;
     if ((st = k.store->QueryValue(k.id, ValueName(lpValueName), v, lpData != nullptr)) != ERROR_SUCCESS)
         return st;
-    return DeliverData(v, lpType, lpData, lpcbData);
+    return ReportValue(v, lpData != nullptr ? CopyData(v, lpData, capacity) : ERROR_SUCCESS, lpType, lpcbData);
 }
 
 LONG RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD /*Reserved*/, DWORD dwType, const BYTE* lpData, DWORD cbData)
 {
-    Key k;
-    LONG st = Resolve(hKey, k);
-    if (st != ERROR_SUCCESS)
-        return st;
-    if (!k.Has(KEY_SET_VALUE))
-        return ERROR_ACCESS_DENIED;
-    if (lpData == nullptr && cbData != 0)
-        return kErrorNoAccess;
-    const std::string_view name = ValueName(lpValueName);
-    if (name.size() > kMaxValueNameLength)
-        return ERROR_INVALID_PARAMETER;
-    return k.store->SetValue(k.id, name, dwType, lpData, cbData);
+    return StoreValue(hKey, lpValueName, dwType, lpData, cbData, TerminatorRule::CountFollowingNul);
+}
+
+LONG platform::RegSetValueExact(HKEY hKey, LPCSTR lpValueName, DWORD dwType, const BYTE* lpData, DWORD cbData)
+{
+    return StoreValue(hKey, lpValueName, dwType, lpData, cbData, TerminatorRule::StoreAsGiven);
 }
 
 LONG RegDeleteValueA(HKEY hKey, LPCSTR lpValueName)
 {
     Key k;
-    LONG st = Resolve(hKey, k);
+    LONG st = ResolveWithRights(hKey, KEY_SET_VALUE, k);
     if (st != ERROR_SUCCESS)
         return st;
-    if (!k.Has(KEY_SET_VALUE))
-        return ERROR_ACCESS_DENIED;
     return k.store->DeleteValue(k.id, ValueName(lpValueName));
 }
 
@@ -297,11 +377,9 @@ LONG RegEnumKeyA(HKEY hKey, DWORD dwIndex, LPSTR lpName, DWORD cchName)
     if (lpName == nullptr)
         return ERROR_INVALID_PARAMETER;
     Key k;
-    LONG st = Resolve(hKey, k);
+    LONG st = ResolveWithRights(hKey, KEY_ENUMERATE_SUB_KEYS, k);
     if (st != ERROR_SUCCESS)
         return st;
-    if (!k.Has(KEY_ENUMERATE_SUB_KEYS))
-        return ERROR_ACCESS_DENIED;
     std::string name;
     if ((st = k.store->EnumKey(k.id, dwIndex, name)) != ERROR_SUCCESS)
         return st;
@@ -318,19 +396,26 @@ LONG RegEnumValueA(HKEY hKey, DWORD dwIndex, LPSTR lpValueName, LPDWORD lpcchVal
         (lpData != nullptr && lpcbData == nullptr))
         return ERROR_INVALID_PARAMETER;
     Key k;
-    LONG st = Resolve(hKey, k);
+    LONG st = ResolveWithRights(hKey, KEY_QUERY_VALUE, k);
     if (st != ERROR_SUCCESS)
         return st;
-    if (!k.Has(KEY_QUERY_VALUE))
-        return ERROR_ACCESS_DENIED;
     platform::RegistryValueRecord v;
     if ((st = k.store->EnumValue(k.id, dwIndex, v, lpData != nullptr)) != ERROR_SUCCESS)
         return st;
-    if (v.name.size() + 1 > *lpcchValueName)
-        return ERROR_MORE_DATA;
-    std::memcpy(lpValueName, v.name.c_str(), v.name.size() + 1);
-    *lpcchValueName = static_cast<DWORD>(v.name.size());
-    return DeliverData(v, lpType, lpData, lpcbData);
+    // As on Windows: the data first, then the name; a name that does not fit
+    // leaves the name buffer and its length as they were, and a buffer too
+    // small for the data leaves the name alone too. The type and the data's
+    // size are reported either way.
+    st = lpData != nullptr ? CopyData(v, lpData, *lpcbData) : ERROR_SUCCESS;
+    if (st == ERROR_SUCCESS) {
+        if (v.name.size() >= *lpcchValueName) {
+            st = ERROR_MORE_DATA;
+        } else {
+            std::memcpy(lpValueName, v.name.c_str(), v.name.size() + 1);
+            *lpcchValueName = static_cast<DWORD>(v.name.size());
+        }
+    }
+    return ReportValue(v, st, lpType, lpcbData);
 }
 
 LONG RegDeleteKeyA(HKEY hKey, LPCSTR lpSubKey)

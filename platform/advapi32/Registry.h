@@ -2,7 +2,8 @@
 // status codes, over the file-backed store of platform/advapi32/RegistryStore.h.
 //
 // Handles: the predefined roots (HKEY_CLASSES_ROOT, HKEY_CURRENT_USER,
-// HKEY_LOCAL_MACHINE, HKEY_USERS) are always valid and hold every right the
+// HKEY_LOCAL_MACHINE, HKEY_USERS) are always valid, are recognised by the low
+// 32 bits of the handle (as on 64-bit Windows), and hold every right the
 // process has on the store. Every other handle comes from RegOpenKeyExA or
 // RegCreateKeyExA, is checked against the process's handle table (a stale
 // or made-up handle gives ERROR_INVALID_HANDLE) and holds the access mask it
@@ -13,9 +14,12 @@
 // fails with ERROR_ACCESS_DENIED. A handle whose key has been deleted (by
 // any process) gives ERROR_KEY_DELETED.
 //
-// Key paths are relative, with backslashes between levels; a trailing
-// backslash is ignored, a leading or doubled one is ERROR_BAD_PATHNAME.
-// Key and value names match without regard to ASCII case. Text is UTF-8.
+// Key paths are relative, with backslashes between levels; trailing
+// backslashes are ignored, a leading or doubled one is ERROR_BAD_PATHNAME
+// (except that RegOpenKeyExA skips one leading backslash under
+// HKEY_CLASSES_ROOT, as Windows does). Key and value names match without
+// regard to ASCII case; a null value name is the key's default value, the
+// value named "". Text is UTF-8.
 #pragma once
 
 #include "platform/kernel32/WinTypes.h"
@@ -84,28 +88,43 @@ constexpr DWORD REG_OPTION_VOLATILE = 1;
 constexpr DWORD REG_CREATED_NEW_KEY = 1;
 constexpr DWORD REG_OPENED_EXISTING_KEY = 2;
 
-// Opens a sub-key (the key itself again when lpSubKey is null or empty).
-// ERROR_FILE_NOT_FOUND when it does not exist.
+// Opens a sub-key; with lpSubKey null or empty, a new handle on hKey itself,
+// or a predefined root handed back as it is. ERROR_FILE_NOT_FOUND when it
+// does not exist. A bad hKey leaves *phkResult as it was; other failures set
+// it to null.
 LONG RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD ulOptions, REGSAM samDesired, PHKEY phkResult);
 
-// Opens the sub-key, creating it and every missing level above it. Needs
-// KEY_CREATE_SUB_KEY on hKey when something is created. Volatile keys are
-// kept like the others.
+// Opens the sub-key, creating it and every missing level above it. As on
+// Windows, the rights of hKey do not matter; the store refuses when this
+// process may not write it. Volatile keys are kept like the others.
 LONG RegCreateKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD Reserved, LPSTR lpClass, DWORD dwOptions, REGSAM samDesired,
                      LPSECURITY_ATTRIBUTES lpSecurityAttributes, PHKEY phkResult, LPDWORD lpdwDisposition);
 
 LONG RegCloseKey(HKEY hKey);
 
 // Reads a value (the key's default value when the name is null or empty).
-// With lpData null and lpcbData set, only the size is returned. A buffer
-// that is too small gives ERROR_MORE_DATA with the size needed in *lpcbData.
-// Text is returned as stored: a terminating NUL is there only when the
-// writer stored one.
+// With lpData null and lpcbData set, only the size is returned (0 when the
+// value is missing). A buffer that is too small gives ERROR_MORE_DATA, the
+// buffer untouched, and the size needed in *lpcbData. Text (REG_SZ,
+// REG_EXPAND_SZ, REG_MULTI_SZ) stored without a terminating NUL gets one
+// after it when the buffer has room; *lpcbData stays the stored size. The
+// size is taken before the type is written, so both may share a variable.
 LONG RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD lpReserved, LPDWORD lpType, LPBYTE lpData,
                       LPDWORD lpcbData);
 
-// Stores cbData bytes under the name with the given type number.
+// Stores cbData bytes under the name with the given type number. Text
+// written one byte short of its terminating NUL is stored with it, as on
+// Windows: when the last counted byte is not a NUL, the byte after it is
+// read, and counted when it is one.
 LONG RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD Reserved, DWORD dwType, const BYTE* lpData, DWORD cbData);
+
+namespace platform {
+// Not a Windows call: RegSetValueExA storing exactly cbData bytes and reading
+// nothing past them. For copies of values that must keep their bytes (.reg
+// import, the common library's typed value buffer), whose buffers end with
+// the data. (A native build passes a copy with a non-NUL byte after the data.)
+LONG RegSetValueExact(HKEY hKey, LPCSTR lpValueName, DWORD dwType, const BYTE* lpData, DWORD cbData);
+}  // namespace platform
 
 LONG RegDeleteValueA(HKEY hKey, LPCSTR lpValueName);
 
@@ -114,7 +133,11 @@ LONG RegDeleteValueA(HKEY hKey, LPCSTR lpValueName);
 LONG RegEnumKeyA(HKEY hKey, DWORD dwIndex, LPSTR lpName, DWORD cchName);
 
 // The dwIndex-th value (in creation order): name (*lpcchValueName is the
-// buffer's size in, the name's length out), type and data as in RegQueryValueExA.
+// buffer's size in, the name's length out), type and data as in
+// RegQueryValueExA. ERROR_MORE_DATA when the data or the name does not fit:
+// the type and the data's size are reported all the same, the data is
+// written when it fits, and the name buffer and its length are left as they
+// were.
 LONG RegEnumValueA(HKEY hKey, DWORD dwIndex, LPSTR lpValueName, LPDWORD lpcchValueName, LPDWORD lpReserved,
                    LPDWORD lpType, LPBYTE lpData, LPDWORD lpcbData);
 

@@ -161,7 +161,10 @@ int SqliteStatement::BindInt(int index, std::int64_t value)
 
 int SqliteStatement::BindText(int index, std::string_view text)
 {
-    return sqlite3_bind_text64(Stmt(m_stmt), index, text.data(), text.size(), SQLITE_TRANSIENT, SQLITE_UTF8);
+    // An empty view may have no data at all; it is still text (''), never
+    // NULL, which SQLite would make of a null pointer.
+    const char* p = text.data() != nullptr ? text.data() : "";
+    return sqlite3_bind_text64(Stmt(m_stmt), index, p, text.size(), SQLITE_TRANSIENT, SQLITE_UTF8);
 }
 
 int SqliteStatement::BindBlob(int index, const void* data, std::size_t cb)

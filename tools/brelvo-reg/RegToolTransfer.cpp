@@ -72,7 +72,10 @@ LONG ApplyKey(const platform::RegFileKey& k, const KeyName& key, std::string& wh
             if (st == ERROR_FILE_NOT_FOUND)
                 st = ERROR_SUCCESS;
         } else {
-            st = RegSetValueExA(h, v.name.c_str(), 0, v.type, v.data.data(), static_cast<DWORD>(v.data.size()));
+            // The file's bytes exactly: text it gives without a terminator
+            // stays so, and nothing past the data is read.
+            st =
+                platform::RegSetValueExact(h, v.name.c_str(), v.type, v.data.data(), static_cast<DWORD>(v.data.size()));
         }
         if (st != ERROR_SUCCESS) {
             what = "line " + std::to_string(v.line) + ": cannot " + (v.remove ? "delete " : "set ") +

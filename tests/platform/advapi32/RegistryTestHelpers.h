@@ -35,10 +35,12 @@ inline HKEY CreateKey(HKEY root, const char* path, REGSAM sam = KEY_ALL_ACCESS)
     return h;
 }
 
+// Exactly these bytes, as another program or an earlier version may have
+// left them: text keeps a missing terminator missing.
 inline void SetRaw(HKEY h, const char* name, DWORD type, const std::string& bytes)
 {
-    EXPECT_EQ(RegSetValueExA(h, name, 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
-                             static_cast<DWORD>(bytes.size())),
+    EXPECT_EQ(platform::RegSetValueExact(h, name, type, reinterpret_cast<const BYTE*>(bytes.data()),
+                                         static_cast<DWORD>(bytes.size())),
               0)
         << name;
 }

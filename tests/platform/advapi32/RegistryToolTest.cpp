@@ -120,6 +120,26 @@ TEST_F(BrelvoReg, QueriesAKeyWithItsSubKeysAndATreeWithS)
     EXPECT_NE(r.out.find("    (Default)    REG_SZ    dflt\n"), std::string::npos);
 }
 
+TEST_F(BrelvoReg, SlashVeAndANullNameWriteTheSameDefaultValue)
+{
+    ASSERT_EQ(Tool({"add", "HKLM\\SOFTWARE\\D", "/ve", "/d", "from the tool"}).status, 0);
+    HKEY h = CreateKey(HKEY_LOCAL_MACHINE, "SOFTWARE\\D");
+    EXPECT_EQ(GetRaw(h, nullptr), std::string("from the tool\0", 14));
+
+    const char text[] = "from a null name";
+    ASSERT_EQ(RegSetValueExA(h, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(text), sizeof text), 0);
+    ToolRun r = Tool({"query", "HKLM\\SOFTWARE\\D"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "\nHKEY_LOCAL_MACHINE\\SOFTWARE\\D\n    (Default)    REG_SZ    from a null name\n\n")
+        << "one default value, not two";
+
+    ASSERT_EQ(Tool({"add", "HKLM\\SOFTWARE\\D", "/ve", "/d", "again", "/f"}).status, 0);
+    EXPECT_EQ(GetRaw(h, nullptr), std::string("again\0", 6));
+    ASSERT_EQ(Tool({"delete", "HKLM\\SOFTWARE\\D", "/ve", "/f"}).status, 0);
+    EXPECT_EQ(RegQueryValueExA(h, nullptr, nullptr, nullptr, nullptr, nullptr), ERROR_FILE_NOT_FOUND);
+    RegCloseKey(h);
+}
+
 TEST_F(BrelvoReg, MissingKeysAndValuesAndBadUsageExitWithOneLine)
 {
     ASSERT_EQ(Tool({"add", "HKLM\\SOFTWARE\\X", "/v", "a", "/d", "1"}).status, 0);
