@@ -11,9 +11,13 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <gtest/gtest.h>
 #include <sstream>
 #include <string>
+#include <sys/stat.h>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -97,4 +101,40 @@ TEST_F(NotifierRunTest, ADueRunForgetsAnUnusableUpdateAndDeletesAFinishedOne)
     EXPECT_STREQ(Notification().QueryString(szBSULocationLastUpdateValue).GetText(), "");
     EXPECT_STREQ(updater.QueryString(szBSUNewUpdateValue).GetText(), "");
     EXPECT_EQ(Notification().QueryDword(szBSUStatusValue), 0u) << "nothing was shown, so nothing was decided";
+}
+
+TEST_F(NotifierRunTest, OddFilesInTheUpdateFolderNeverHoldTheRun)
+{
+    // No display: the run reads the update folder, cannot show the dialog and
+    // ends. What stands where a file should be must not hold it in an open or
+    // a read for ever, nor make it read without bound.
+    SetEnvironmentVariableA("DISPLAY", nullptr);
+    SetEnvironmentVariableA("WAYLAND_DISPLAY", nullptr);
+    SetEnvironmentVariableA("QT_QPA_PLATFORM", nullptr);
+    cmRegistryKey(HKEY_LOCAL_MACHINE, szBSUNotifierKey, cmRegistryCreate::CreateMissing)
+        .GetWritableCopy()
+        .SetString(szBSULanguageValue, cmString("1033"));
+    cmRegistryKey updater =
+        cmRegistryKey(HKEY_LOCAL_MACHINE, szBSUUpdaterKey, cmRegistryCreate::CreateMissing).GetWritableCopy();
+    platform::ScopedTempDirectory tmp("odd");
+    const std::vector<std::pair<std::string, std::function<void(const std::string&)>>> kinds = {
+        {"a FIFO", [](const std::string& p) { ASSERT_EQ(::mkfifo(p.c_str(), 0600), 0); }},
+        {"a folder", [](const std::string& p) { std::filesystem::create_directory(p); }},
+        {"a link to /dev/zero", [](const std::string& p) { std::filesystem::create_symlink("/dev/zero", p); }}};
+    int n = 0;
+    for (const char* place : {"Update.cfg", "UpdateDetails_1033/images/top.jpg"}) {
+        for (const auto& [kind, make] : kinds) {
+            const std::string folder = tmp.Path() + "/update-" + std::to_string(++n);
+            std::filesystem::copy(testsupport::BuildPath("sample-update"), folder, std::filesystem::copy_options::recursive);
+            std::filesystem::remove(folder + "/" + place);
+            make(folder + "/" + place);
+            ASSERT_EQ(updater.SetString(szBSUNewUpdateValue, cmString(folder.c_str())), ERROR_SUCCESS);
+            ASSERT_EQ(Notification().SetDword(szBSUStatusValue, 0), ERROR_SUCCESS);
+            EXPECT_EQ(RunNotifier(), 0) << kind << " as " << place;
+            // Something is there, so the update is not forgotten; it cannot
+            // be shown, so nothing is decided.
+            EXPECT_STREQ(updater.QueryString(szBSUNewUpdateValue).GetText(), folder.c_str()) << kind << " as " << place;
+            EXPECT_EQ(Notification().QueryDword(szBSUStatusValue), 0u);
+        }
+    }
 }

@@ -319,3 +319,38 @@ TEST_F(BrelvoReg, AReadOnlyStoreIsQueriedButRefusesChanges)
 }
 
 }  // namespace
+
+TEST_F(BrelvoReg, TheCompanionToolsLeaveTheStoreAsTheyFoundIt)
+{
+    // The build runs updcfg, and people run the tools to look: neither may
+    // create a store, nor the log switches the notifier creates in one.
+    const std::vector<std::vector<std::string>> runs = {
+        {kTool, "query", "HKLM\\Software"},
+        {testsupport::BuildPath("tools/updcfg"), "dump", testsupport::BuildPath("sample-update/Update.cfg")},
+        {testsupport::BuildPath("tools/updcfg"), "create", m_dir + "/Update.cfg", "--command", "setup.sh"},
+        {testsupport::BuildPath("tools/glm-milestone"), "70"}};
+    auto run = [&](const std::vector<std::string>& argv, const std::string& store) {
+        platform::ChildProcess child;
+        platform::ChildProcess::Options o;
+        o.stdoutFile = m_dir + "/stdout";
+        o.stderrFile = m_dir + "/stderr";
+        o.environment = {{"BRELVO_REGISTRY", store}, {"BRELVO_RUNTIME_DIR", m_dir + "/runtime"}};
+        int status = -1;
+        EXPECT_EQ(child.Start(argv, o), 0u) << argv[0];
+        EXPECT_TRUE(child.Wait(20000, status)) << argv[0];
+    };
+    const std::string missing = m_dir + "/none/registry.sqlite";
+    for (const auto& argv : runs)
+        run(argv, missing);
+    EXPECT_FALSE(fs::exists(fs::path(missing).parent_path())) << "no store, no folder for one";
+
+    HKEY k = CreateKey(HKEY_LOCAL_MACHINE, "SOFTWARE\\Brelvo");
+    RegCloseKey(k);
+    for (const auto& argv : runs)
+        run(argv, m_store);
+    HKEY levels = nullptr;
+    EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Setup\\AppLogLevels", 0,
+                            KEY_READ, &levels),
+              ERROR_FILE_NOT_FOUND)
+        << "no log switches were stored";
+}
