@@ -3,6 +3,7 @@
 #include "CustomCode/Common/cmChecks.h"
 #include "platform/kernel32/DebugOutput.h"
 #include "platform/kernel32/FileApi.h"
+#include "platform/kernel32/LastError.h"
 #include "platform/linux/LogFile.h"
 
 #include <algorithm>
@@ -146,15 +147,23 @@ HRESULT DumpLogStore(LPCSTR szFilePath)
         const cmString line = cmLogToInMemoryStore::GetStoredLine(i);
         text.append(line.GetText(), line.GetLengthInTchars());
     }
-    HANDLE hFile = CreateFileA(szFilePath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (INVALID_HANDLE_VALUE == hFile)
+    // Created anew as the log file is: 0600, never through a symbolic link,
+    // so a link planted at the path cannot send the lines elsewhere.
+    platform::NewTextFile file;
+    const DWORD dwCreated = file.Create(szFilePath != nullptr ? szFilePath : "", platform::MissingFolders::Fail);
+    // hFile stands for the open file in the failure line's condition.
+    const HANDLE hFile = dwCreated == ERROR_SUCCESS ? static_cast<HANDLE>(&file) : INVALID_HANDLE_VALUE;
+    if (INVALID_HANDLE_VALUE == hFile) {
+        SetLastError(dwCreated);
         return CM_LOG_FAILED_CALL(INVALID_HANDLE_VALUE == hFile);
-    DWORD dwWritten = 0;
-    const BOOL bWritten = WriteFile(hFile, text.data(), static_cast<DWORD>(text.size()), &dwWritten, nullptr);
+    }
+    const DWORD dwWritten = file.Write(text.data(), text.size());
+    const bool bWritten = dwWritten == ERROR_SUCCESS;
     HRESULT hr = S_OK;
-    if (!bWritten)
+    if (!bWritten) {
+        SetLastError(dwWritten);
         hr = CM_LOG_FAILED_CALL(!bWritten);
-    CloseHandle(hFile);
+    }
     return hr;
 }
 

@@ -22,7 +22,7 @@ cmRefCountEx::~cmRefCountEx()
 {
     CM_TRACE_FUNCTION(CM_DEBUG_ID_CMLIB, "cmRefCountEx::~cmRefCountEx");
     if (m_pTracking && cmTraceGuard_.IsOn(CM_DEBUG_WARNING)) {
-        cmTraceGuard_.Print("Lifetime for ??? at 0x%lx:", static_cast<unsigned long>(reinterpret_cast<std::uintptr_t>(this)));
+        cmTraceGuard_.Print("Lifetime for ??? at 0x%x:", static_cast<unsigned>(reinterpret_cast<std::uintptr_t>(this)));
         std::lock_guard<std::mutex> g(m_pTracking->lock);
         for (const std::string& text : m_pTracking->texts)
             cmTraceGuard_.Print("\t%s", text.c_str());

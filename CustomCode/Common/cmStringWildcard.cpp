@@ -55,8 +55,7 @@ bool cmString::CompareWildcard(LPCSTR szMask, LPCSTR szText)
     }
     if (!decided)
         result = mask[m] == text[t] || (mask[m] == '*' && mask[m + 1] == '\0');
-    const bool bBool = result;
-    CM_TRACE_RETURN(bBool);
+    CM_TRACE_RETURN_AS(result ? "true" : "false", result);
 }
 
 HRESULT cmString::CopyToBuffer(cmBuffer& buffer, cmStringBufferType eType) const

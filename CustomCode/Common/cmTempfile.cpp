@@ -71,10 +71,11 @@ HRESULT cmTempfile::rmvTempfileName()
     CM_TRACE_FUNCTION(CM_DEBUG_ID_CMLIB, "cmTempfile::rmvTempfileName");
     HRESULT hr = S_OK;
     if (!m_szName.IsEmpty()) {
+        // Nothing at the name is a failure, as DeleteFileA reports it.
         const DWORD attributes = GetFileAttributesA(m_szName);
-        BOOL ok = TRUE;
-        if (attributes != INVALID_FILE_ATTRIBUTES)
-            ok = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? RemoveDirectoryA(m_szName) : DeleteFileA(m_szName);
+        const BOOL ok = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0
+                            ? RemoveDirectoryA(m_szName)
+                            : DeleteFileA(m_szName);
         if (!ok) {
             const DWORD dwError = GetLastError();
             CM_TRACE_WARNING("DeleteFile/RemoveDirectory generated error %s", SystemMessage(dwError).GetText());

@@ -47,8 +47,10 @@ bool cmWindow::Create(DWORD dwStyle, DWORD dwExStyle)
     probe.cbSize = sizeof probe;
     int n = 0;
     for (; n < 65535; ++n) {
-        std::snprintf(m_szClassName, sizeof m_szClassName, "cmWindowStyle:%lx:%d",
-                      static_cast<unsigned long>(reinterpret_cast<std::uintptr_t>(this)), n);
+        // The address as the name's format gives it: its low 32 bits on a
+        // 64-bit system; a taken name moves on to the next index anyway.
+        std::snprintf(m_szClassName, sizeof m_szClassName, "cmWindowStyle:%x:%d",
+                      static_cast<unsigned>(reinterpret_cast<std::uintptr_t>(this)), n);
         if (!GetClassInfoExA(hModule, m_szClassName, &probe))
             break;
     }

@@ -49,13 +49,13 @@ void MakeParentFolders(const std::string& path)
 
 // Opens without following a final symbolic link and without blocking on a
 // FIFO, then insists on a regular file. -1 with errno set on failure.
-int OpenRegular(const std::string& path, int flags)
+int OpenRegular(const std::string& path, int flags, MissingFolders folders = MissingFolders::Make)
 {
     int fd;
     do {
         fd = ::open(path.c_str(), flags | O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
     } while (fd < 0 && errno == EINTR);
-    if (fd < 0 && errno == ENOENT) {
+    if (fd < 0 && errno == ENOENT && folders == MissingFolders::Make) {
         MakeParentFolders(path);
         fd = ::open(path.c_str(), flags | O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
     }
@@ -118,15 +118,16 @@ bool AppendToLogFile(const std::string& path, const char* data, std::size_t leng
 
 NewTextFile::~NewTextFile() { Close(); }
 
-DWORD NewTextFile::Create(const std::string& path)
+DWORD NewTextFile::Create(const std::string& path, MissingFolders folders)
 {
     Close();
     if (path.empty())
         return ERROR_PATH_NOT_FOUND;
-    m_fd = OpenRegular(path, O_TRUNC);
+    m_fd = OpenRegular(path, O_TRUNC, folders);
     if (m_fd >= 0)
         return ERROR_SUCCESS;
-    return Win32ErrorFromErrno(errno);
+    // A missing folder is "path not found", as the file calls report it.
+    return errno == ENOENT ? ERROR_PATH_NOT_FOUND : Win32ErrorFromErrno(errno);
 }
 
 DWORD NewTextFile::Write(const void* data, std::size_t length)

@@ -19,6 +19,9 @@ std::string DefaultLogFilePath();
 // when nothing could be written (the caller loses the line; the next tries again).
 bool AppendToLogFile(const std::string& path, const char* data, std::size_t length);
 
+// Whether a file's missing folders are made (0700 each) when it is created.
+enum class MissingFolders { Make, Fail };
+
 // A file created anew (or truncated), for writing from its start.
 class NewTextFile {
 public:
@@ -29,7 +32,9 @@ public:
 
     // ERROR_SUCCESS, or the Win32 error (ERROR_BAD_PATHNAME for a symbolic link,
     // ERROR_ACCESS_DENIED for something that is not a regular file).
-    DWORD Create(const std::string& path);
+    // With MissingFolders::Fail a missing folder gives ERROR_PATH_NOT_FOUND,
+    // as CreateFileA gives it.
+    DWORD Create(const std::string& path, MissingFolders folders = MissingFolders::Make);
     // Writes all the bytes; ERROR_SUCCESS or the Win32 error.
     DWORD Write(const void* data, std::size_t length);
     void Close();

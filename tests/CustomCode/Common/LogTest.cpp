@@ -157,6 +157,24 @@ TEST(Log, ADumpThatCannotBeCreatedWritesTheFailedCallLine)
         << line;
 }
 
+TEST(Log, TheDumpIsPrivateAndNeverWrittenThroughALink)
+{
+    platform::ScopedTempDirectory dir;
+    const fs::path dump = fs::path(dir.Path()) / "dump.txt";
+    ASSERT_EQ(DumpLogStore(dump.string().c_str()), S_OK);
+    EXPECT_EQ(fs::status(dump).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
+
+    // A link planted at the path: refused, and its target stays as it was.
+    const fs::path target = fs::path(dir.Path()) / "target.txt";
+    std::ofstream(target) << "keep";
+    const fs::path link = fs::path(dir.Path()) / "planted.txt";
+    fs::create_symlink(target, link);
+    testsupport::LogCapture log;
+    EXPECT_TRUE(FAILED(DumpLogStore(link.string().c_str())));
+    EXPECT_EQ(ReadAll(target), "keep");
+    EXPECT_EQ(log.Lines().size(), 1u) << "the failed-call line";
+}
+
 TEST(Log, ConcurrentWritersFillTheRingWithWholeLines)
 {
     SinkCleanup cleanup;

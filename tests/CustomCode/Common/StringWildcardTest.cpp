@@ -1,5 +1,7 @@
 // cmString::CompareWildcard: first-occurrence matching without backtracking.
+#include "CustomCode/Common/cmDebugSupport.h"
 #include "CustomCode/Common/cmString.h"
+#include "tests/support/LogCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -36,4 +38,16 @@ TEST(StringWildcard, Mismatches)
     EXPECT_TRUE(cmString::CompareWildcard("??", "\xC3\xA4"));
     EXPECT_FALSE(cmString::CompareWildcard(nullptr, "a"));
     EXPECT_TRUE(cmString::CompareWildcard(nullptr, nullptr));
+}
+
+TEST(StringWildcard, TheResultIsReportedAsTrueOrFalse)
+{
+    const DWORD saved = cmDebugFlags<0x10>();
+    cmDebugFlags<0x10>() |= CM_DEBUG_RETURN;
+    testsupport::LogCapture log;
+    cmString::CompareWildcard("a*", "abc");
+    cmString::CompareWildcard("a*", "xbc");
+    cmDebugFlags<0x10>() = saved;
+    EXPECT_TRUE(log.Contains("cmString::CompareWildcard: Returning true as 0x1\n"));
+    EXPECT_TRUE(log.Contains("cmString::CompareWildcard: Returning false as 0x0\n"));
 }

@@ -30,6 +30,11 @@ TEST(Tempfile, NamesAreUniqueAndTheirFilesAreMadeExclusively)
     EXPECT_EQ(std::string(nameA.GetText()).rfind(tmp.Path() + "/pre-", 0), 0u);
     EXPECT_TRUE(fs::path(nameA.GetText()).extension() == ".tmp");
     EXPECT_FALSE(fs::exists(nameA.GetText())) << "a name is only a name";
+    // Nothing at a name is a failed removal, as DeleteFileA reports it, and
+    // the name is forgotten all the same.
+    cmString again;
+    EXPECT_EQ(b.getTempfileName(again, "pre-", ".tmp"), HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND));
+    EXPECT_TRUE(b.GetName().IsEmpty());
 
     HANDLE h = a.CreateExclusive();
     ASSERT_NE(h, INVALID_HANDLE_VALUE);
