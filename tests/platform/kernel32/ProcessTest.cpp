@@ -128,15 +128,20 @@ TEST(ProcessGroupWatch, WaitsForEveryProcessTheProgramStarted)
 {
     platform::ScopedTempDirectory tmp("process");
     const std::string marker = tmp.Path() + "/grandchild-done";
+    const std::string release = tmp.Path() + "/release";
     const std::string script = tmp.Path() + "/installer.sh";
-    // The installer leaves a helper behind that finishes after it has exited.
-    WriteScript(script, "( sleep 0.4; touch '" + marker + "' ) &\nexit 0\n");
+    // The installer leaves a helper behind that runs on after it has exited,
+    // until the test lets it finish (or a minute has passed, a safety net).
+    WriteScript(script, "( i=0; while [ ! -e '" + release +
+                            "' ] && [ $i -lt 1200 ]; do sleep 0.05; i=$((i+1)); done; touch '" + marker +
+                            "' ) &\nexit 0\n");
 
     PROCESS_INFORMATION pi = Start(script, tmp.Path());
     HANDLE watch = platform::WatchProcessGroup(pi.hProcess);
     ASSERT_NE(watch, nullptr);
     EXPECT_EQ(WaitForSingleObject(watch, 100), WAIT_TIMEOUT) << "the helper still runs";
-    EXPECT_EQ(WaitForSingleObject(watch, 10000), WAIT_OBJECT_0);
+    std::ofstream(release).put('\n');
+    EXPECT_EQ(WaitForSingleObject(watch, 60000), WAIT_OBJECT_0);
     EXPECT_TRUE(fs::exists(marker)) << "signaled only after the helper ended";
     EXPECT_EQ(WaitForSingleObject(watch, 0), WAIT_OBJECT_0) << "stays signaled";
     CloseHandle(watch);
