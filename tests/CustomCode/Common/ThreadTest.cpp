@@ -94,6 +94,10 @@ TEST(Thread, AFailedInitEndsTheThreadWithoutItsBodyAndStopGivesUpAfterItsTime)
     // No end comes to wait for: the wait runs out and says so.
     t.Stop(300);
     EXPECT_TRUE(log.Contains("cmsThread:: Thread did not shut down!\n"));
+    // The thread's last line comes after its code: the test ends (and the
+    // capture goes) only after it.
+    EXPECT_TRUE(
+        testsupport::Eventually([&] { return log.Contains("cmsThread: Terminating with return code 0x55555555.\n"); }));
 }
 
 TEST(Thread, StopOfAThreadNeverStartedReturnsAtOnce)
@@ -146,17 +150,24 @@ TEST(WaitForEvents, AHandleListedTwiceIsWaitedOnOnce)
 
 TEST(ExecQueue, ItemsAreProcessedInOrderOnTheWorker)
 {
-    Collector q;
-    for (int i = 0; i < 200; ++i)
-        q.Enqueue(i);
-    ASSERT_TRUE(testsupport::Eventually([&] {
+    // The worker's last line comes after the queue has stopped it: the test
+    // ends only after that line, so that no thread of it logs into the next.
+    testsupport::LogCapture log;
+    {
+        Collector q;
+        for (int i = 0; i < 200; ++i)
+            q.Enqueue(i);
+        ASSERT_TRUE(testsupport::Eventually([&] {
+            std::lock_guard<std::mutex> g(q.lock);
+            return q.seen.size() == 200;
+        }));
         std::lock_guard<std::mutex> g(q.lock);
-        return q.seen.size() == 200;
-    }));
-    std::lock_guard<std::mutex> g(q.lock);
-    for (int i = 0; i < 200; ++i)
-        ASSERT_EQ(q.seen[static_cast<std::size_t>(i)], i);
-    EXPECT_GE(q.batches, 1);
+        for (int i = 0; i < 200; ++i)
+            ASSERT_EQ(q.seen[static_cast<std::size_t>(i)], i);
+        EXPECT_GE(q.batches, 1);
+    }
+    EXPECT_TRUE(
+        testsupport::Eventually([&] { return log.Contains("cmsThread: Terminating with return code 0x0.\n"); }));
 }
 
 TEST(Timer, TicksArriveThroughAPumpingWaitAndStop)
