@@ -196,13 +196,13 @@ std::string Keyboard::WaitForNewWindow(const std::string& caption, const std::ve
 {
     const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     do {
+        // No pause is needed before keys are typed into a window found here:
+        // the program gives the window its focus control before it asks for
+        // the window to be shown, and the keys come to it behind the mapping
+        // and the focus change, in the order the X server sent them.
         for (const std::string& w : VisibleWindows(caption)) {
-            if (!Contains(known, w)) {
-                // Mapped a moment ago: the toolkit finishes showing it (and
-                // sets its focus widget) before the keys come.
-                std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            if (!Contains(known, w))
                 return w;
-            }
         }
         std::this_thread::sleep_for(kPollStep);
     } while (Clock::now() < deadline);

@@ -5,13 +5,13 @@
 #pragma once
 
 #include "CustomCode/Common/cmRegistryKey.h"
-#include "Notifier/Retail/Common/tcConfigFileData.h"
 #include "platform/kernel32/ChildProcess.h"
 #include "platform/kernel32/Environment.h"
 #include "platform/kernel32/WinError.h"
 #include "platform/linux/TempDirectory.h"
 #include "tests/e2e/DesktopSession.h"
 #include "tests/support/TestPaths.h"
+#include "tests/update/UpdateFolderFixture.h"
 #include "update/BSURegistryLayout.h"
 
 #include <filesystem>
@@ -154,11 +154,7 @@ protected:
     // keeping its products and descriptions.
     static void SetInstallerCommand(const std::string& folder, const std::string& command)
     {
-        const std::string cfg = folder + "/Update.cfg";
-        tcConfigFileData data;
-        ASSERT_EQ(data.ReadFile(cfg.c_str()), S_OK);
-        data.SetCommand(cmString(command.c_str()));
-        ASSERT_EQ(data.WriteFile(cfg.c_str()), S_OK);
+        testsupport::RewriteInstallerCommand(folder, command);
     }
 
     static cmRegistryKey Key(const char* path)

@@ -2,6 +2,7 @@
 // real sample update in a private folder and store, the Qt views on the
 // offscreen platform, real clicks and keys while the modal loop runs.
 #include "CustomCode/Common/cmRegistryKey.h"
+#include "tests/support/Eventually.h"
 #include "tests/support/LogCapture.h"
 #include "tests/ui/DialogFixture.h"
 #include "ui/CBSUDlg.h"
@@ -244,13 +245,25 @@ TEST_F(BSUDialogTest, DoNotUpdateDeclinedReturnsToTheDialogThenConfirmedIgnoresT
 TEST_F(BSUDialogTest, UpdateRunsTheInstallerWhileTheDialogIsHidden)
 {
     const std::string folder = StageSampleUpdate();
+    // The installer notes its start, then holds after its first milestone
+    // until the test lets it go on: the dialog is looked at while the
+    // installer provably runs.
+    const std::string started = Root() + "/installer.log";
+    const std::string release = Root() + "/release";
+    testsupport::RewriteInstallerCommand(folder,
+                                         "setup.sh --outcome installed --log " + started + " --wait-for " + release);
     StartQt();
     testsupport::LogCapture log;
     CBSUDlg dlg;
     bool hiddenWhileInstalling = false;
     Later(0, [&] {
         // Runs inside the installer wait, which keeps Qt's loop going.
-        Later(30, [&] { hiddenWhileInstalling = Window(IDD_BSU_DIALOG) == nullptr && dlg.IsEnded(); });
+        When(
+            "the installer to start", [&] { return Exists(started); },
+            [&] {
+                hiddenWhileInstalling = Window(IDD_BSU_DIALOG) == nullptr && dlg.IsEnded();
+                WriteText(release, "");
+            });
         Click(IDD_BSU_DIALOG, IDC_BSU_UPDATENOW);
     });
     EXPECT_EQ(dlg.DoModal(), 5);
@@ -282,7 +295,8 @@ TEST_F(BSUDialogTest, MoreDetailsOpensThePageWithItsProgramInThePagesFolder)
     WriteText(data + "/applications/mimeapps.list", "[Default Applications]\ntext/html=pageviewer.desktop\n");
     const std::string viewer = Root() + "/page viewer";
     const std::string note = Root() + "/started.txt";
-    WriteText(viewer, "#!/bin/sh\necho \"$PWD|$*\" > '" + note + "'\n");
+    // The note appears whole: written beside and then renamed.
+    WriteText(viewer, "#!/bin/sh\necho \"$PWD|$*\" > '" + note + ".new' && mv '" + note + ".new' '" + note + "'\n");
     fs::permissions(viewer, fs::perms::owner_all);
     WriteText(data + "/applications/pageviewer.desktop", "[Desktop Entry]\nExec=\"" + viewer + "\" %f\n");
     SetEnvironmentVariableA("XDG_DATA_HOME", data.c_str());
@@ -300,13 +314,11 @@ TEST_F(BSUDialogTest, MoreDetailsOpensThePageWithItsProgramInThePagesFolder)
     });
     EXPECT_EQ(dlg.DoModal(), IDCANCEL);
     EXPECT_TRUE(stillShown);
+    // The viewer runs on its own; wait for its note.
+    ASSERT_TRUE(testsupport::Eventually([&] { return Exists(note); })) << "the page viewer was not started";
     std::string line;
-    // The viewer runs on its own; wait for its note, five seconds at most.
-    for (int i = 0; i < 500 && line.empty(); ++i) {
-        QTest::qWait(10);
-        std::ifstream in(note);
-        std::getline(in, line);
-    }
+    std::ifstream in(note);
+    std::getline(in, line);
     const std::string dir = folder + "/UpdateDetails_1033";
     EXPECT_EQ(line, dir + "|" + dir + "/details.htm");
 }

@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QWidget>
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -53,6 +54,16 @@ protected:
         QTimer::singleShot(delayMs, QApplication::instance(), std::move(action));
     }
 
+    // Runs action from Qt's loop as soon as condition holds, looking every few
+    // milliseconds in whichever loop runs (a nested dialog's, the installer
+    // wait's). The minute is only a safety net: past it the test fails,
+    // naming what it waited for, and action still runs so that the dialogs end.
+    static void When(std::string what, std::function<bool()> condition, std::function<void()> action)
+    {
+        WhenBefore(std::chrono::steady_clock::now() + std::chrono::minutes(1), std::move(what), std::move(condition),
+                   std::move(action));
+    }
+
     // The visible window of that template id, or null.
     static QWidget* Window(int templateId)
     {
@@ -76,6 +87,22 @@ protected:
     }
 
 private:
+    static void WhenBefore(std::chrono::steady_clock::time_point deadline, std::string what,
+                           std::function<bool()> condition, std::function<void()> action)
+    {
+        Later(5, [deadline, what = std::move(what), condition = std::move(condition),
+                  action = std::move(action)]() mutable {
+            if (condition()) {
+                action();
+            } else if (std::chrono::steady_clock::now() > deadline) {
+                ADD_FAILURE() << "waited a minute in vain for " << what;
+                action();
+            } else {
+                WhenBefore(deadline, std::move(what), std::move(condition), std::move(action));
+            }
+        });
+    }
+
     int m_argc = 1;
     char m_arg0[8] = "test_ui";
     char* m_argv[2] = {m_arg0, nullptr};

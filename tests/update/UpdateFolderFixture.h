@@ -17,6 +17,17 @@
 
 namespace testsupport {
 
+// Rewrites the Update.cfg of an update folder with another installer command,
+// keeping its products and descriptions.
+inline void RewriteInstallerCommand(const std::string& folder, const std::string& command)
+{
+    const std::string cfg = folder + "/Update.cfg";
+    tcConfigFileData data;
+    ASSERT_EQ(data.ReadFile(cfg.c_str()), S_OK) << cfg;
+    data.SetCommand(cmString(command.c_str()));
+    ASSERT_EQ(data.WriteFile(cfg.c_str()), S_OK) << cfg;
+}
+
 class UpdateFolderTest : public ::testing::Test {
 protected:
     void SetUp() override

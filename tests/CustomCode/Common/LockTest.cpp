@@ -2,6 +2,7 @@
 #include "CustomCode/Common/cmDebugSubsystems.h"
 #include "CustomCode/Common/cmReaderWriterLock.h"
 #include "platform/kernel32/ProcessIds.h"
+#include "tests/support/Eventually.h"
 #include "tests/support/LogCapture.h"
 
 #include <atomic>
@@ -13,18 +14,6 @@
 namespace {
 
 using namespace std::chrono_literals;
-
-// Waits (bounded) until the condition holds.
-template <class F>
-bool Eventually(F condition)
-{
-    for (int i = 0; i < 500; ++i) {
-        if (condition())
-            return true;
-        std::this_thread::sleep_for(10ms);
-    }
-    return condition();
-}
 
 }  // namespace
 
@@ -55,7 +44,7 @@ TEST(ReaderWriterLock, ReadersOvertakeAWaitingWriterWhoWakesAfterTheLastReader)
         cmLockToken t = lock.LockExclusive();
         writerHas = t.IsHeld();
     });
-    ASSERT_TRUE(Eventually([&] { return cmLock::WaiterCount(lock.GetCore()) == 1; }));
+    ASSERT_TRUE(testsupport::Eventually([&] { return cmLock::WaiterCount(lock.GetCore()) == 1; }));
 
     std::atomic<bool> readerHas{false}, readerMayGo{false};
     std::thread reader([&] {
@@ -64,7 +53,8 @@ TEST(ReaderWriterLock, ReadersOvertakeAWaitingWriterWhoWakesAfterTheLastReader)
         while (!readerMayGo)
             std::this_thread::sleep_for(5ms);
     });
-    EXPECT_TRUE(Eventually([&] { return readerHas.load(); })) << "a reader is admitted while a writer waits";
+    EXPECT_TRUE(testsupport::Eventually([&] { return readerHas.load(); }))
+        << "a reader is admitted while a writer waits";
 
     a.Release();
     std::this_thread::sleep_for(100ms);
@@ -87,7 +77,7 @@ TEST(ReaderWriterLock, DestroyingTheLockFailsItsSleepers)
             ++failed;
     };
     std::thread s1(sleeper, true), s2(sleeper, false);
-    ASSERT_TRUE(Eventually([&] { return cmLock::WaiterCount(lock->GetCore()) == 2; }));
+    ASSERT_TRUE(testsupport::Eventually([&] { return cmLock::WaiterCount(lock->GetCore()) == 2; }));
     lock.reset();
     s1.join();
     s2.join();

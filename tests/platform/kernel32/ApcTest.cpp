@@ -8,6 +8,7 @@
 #include "platform/kernel32/Wait.h"
 #include "platform/kernel32/WinError.h"
 #include "platform/user32/WinUser.h"
+#include "tests/support/ThreadAsleep.h"
 
 #include <atomic>
 #include <gtest/gtest.h>
@@ -89,19 +90,27 @@ TEST(Apc, WakesAThreadBlockedInAnAlertableWait)
     g_record = &record;
     HANDLE event = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     std::atomic<HANDLE> target{nullptr};
+    std::atomic<DWORD> targetId{0};
+    std::atomic<bool> firstReturned{false};
     DWORD rc = 0;
     DWORD msgRc = 0;
     std::thread worker([&] {
         target = RealCurrentThread();
+        targetId = GetCurrentThreadId();
         rc = WaitForSingleObjectEx(event, 10000, TRUE);
+        firstReturned = true;
         msgRc = MsgWaitForMultipleObjectsEx(1, &event, 10000, QS_ALLINPUT, MWMO_ALERTABLE);
     });
-    while (target.load() == nullptr)
+    while (targetId.load() == 0)
         std::this_thread::yield();
-    std::this_thread::sleep_for(std::chrono::milliseconds(30));
-    ASSERT_NE(QueueUserAPC(RecordCall, target, 7), 0u);
-    std::this_thread::sleep_for(std::chrono::milliseconds(30));
-    ASSERT_NE(QueueUserAPC(RecordCall, target, 8), 0u);
+    // Each call is queued while the worker sleeps in one of its waits, the
+    // second only after the first wait has returned: each wait has its own.
+    EXPECT_TRUE(testsupport::WaitUntilAsleep(targetId)) << "the worker never blocked";
+    EXPECT_NE(QueueUserAPC(RecordCall, target, 7), 0u);
+    while (!firstReturned)
+        std::this_thread::yield();
+    EXPECT_TRUE(testsupport::WaitUntilAsleep(targetId)) << "the worker never blocked again";
+    EXPECT_NE(QueueUserAPC(RecordCall, target, 8), 0u);
     worker.join();
     EXPECT_EQ(rc, WAIT_IO_COMPLETION);
     EXPECT_EQ(msgRc, WAIT_IO_COMPLETION);

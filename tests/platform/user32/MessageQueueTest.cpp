@@ -5,6 +5,7 @@
 #include "platform/kernel32/Wait.h"
 #include "platform/kernel32/WinError.h"
 #include "platform/user32/WinUser.h"
+#include "tests/support/ThreadAsleep.h"
 
 #include <atomic>
 #include <gtest/gtest.h>
@@ -143,8 +144,10 @@ TEST(MessageQueue, FilteredGetMessageWaitsForAMatchAndLeavesTheRest)
     });
     while (!ready)
         std::this_thread::yield();
+    // Each message comes while the receiver sleeps in its filtered wait.
+    EXPECT_TRUE(testsupport::WaitUntilAsleep(receiver.Id()));
     PostThreadMessageA(receiver.Id(), WM_USER + 1, 0, 0);
-    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    EXPECT_TRUE(testsupport::WaitUntilAsleep(receiver.Id()));
     PostThreadMessageA(receiver.Id(), WM_USER + 55, 0, 0);
     receiver.Join();
     EXPECT_EQ(rc, 1);
@@ -156,17 +159,23 @@ TEST(MessageQueue, MsgWaitReturnsCountForInputAndIndexForObjects)
 {
     HANDLE event = CreateEventA(nullptr, FALSE, FALSE, nullptr);
     std::atomic<DWORD> results[3] = {};
+    std::atomic<bool> firstReturned{false};
     QueueThread receiver([&] {
         results[0] = MsgWaitForMultipleObjects(1, &event, FALSE, 5000, QS_ALLINPUT);
+        firstReturned = true;
         MSG m{};
         while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
         }
         results[1] = MsgWaitForMultipleObjects(1, &event, FALSE, 5000, QS_ALLINPUT);
         results[2] = MsgWaitForMultipleObjects(1, &event, FALSE, 20, QS_ALLINPUT);
     });
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    // The message wakes the first wait; the event is set only after that wait
+    // returned, so that each wait has one cause.
+    EXPECT_TRUE(testsupport::WaitUntilAsleep(receiver.Id()));
     PostThreadMessageA(receiver.Id(), WM_USER, 0, 0);
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    while (!firstReturned)
+        std::this_thread::yield();
+    EXPECT_TRUE(testsupport::WaitUntilAsleep(receiver.Id()));
     SetEvent(event);
     receiver.Join();
     EXPECT_EQ(results[0].load(), WAIT_OBJECT_0 + 1);
