@@ -23,6 +23,7 @@
 #include <list>
 #include <map>
 #include <memory>
+#include <mutex>
 
 class pjFactoryHelper;
 class pjObjectEvents;
@@ -131,6 +132,9 @@ protected:
 private:
     pjFactoryList& ListFor(LPCSTR szTypeKey);
 
+    // Guards the two maps (a lookup of an unknown key enters it; loads may
+    // run on any thread). Lists are only appended to, at start-up.
+    mutable std::mutex m_registryGuard;
     std::map<cmString, pjFactoryList> m_factories;
     std::map<pjFactoryHelper*, std::unique_ptr<pjObjectFactory>> m_sharedFactories;
 };
