@@ -73,6 +73,17 @@ HRESULT pjPropertyLinkImpl::ClearTargetRelations()
     return S_OK;
 }
 
+HRESULT pjPropertyLinkImpl::CopyRelations()
+{
+    pjObjectList related;
+    HRESULT hr = m_pSource->GetRelations(m_dwSourcePropId, related);
+    for (const pjObjectRef& object : related) {
+        if (SUCCEEDED(hr))
+            hr = m_pTarget->AddRelation(m_dwTargetPropId, object.Get());
+    }
+    return hr;
+}
+
 void pjPropertyLinkImpl::OnChangedProperty(pjObject* pObject, DWORD dwPropId, const VARIANT&)
 {
     if (FromSource(pObject, dwPropId))

@@ -13,6 +13,8 @@ public:
     // of the first step is raised as _com_error.
     pjPropertyLinkImpl(pjObject* pSource, DWORD dwSourcePropId, pjObject* pTarget, DWORD dwTargetPropId);
 
+    HRESULT CopyRelations() override;
+
 protected:
     ~pjPropertyLinkImpl() override;
 

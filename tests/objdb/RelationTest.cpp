@@ -242,4 +242,11 @@ TEST_F(Relations, ARelationLinkEmptiesTheTargetAndMirrorsTheSource)
     link.Reset();
     ASSERT_EQ(m_owner->AddRelation(kPhotos, p1.Get()), S_OK);
     EXPECT_TRUE(Related(mirror.Get(), kPhotos).empty());
+
+    // A new link hears the source's relations when it registers: the target starts with them.
+    ASSERT_EQ(pjPropertyLink::CreateLink(link, m_owner.Get(), kPhotos, mirror.Get(), kPhotos), S_OK);
+    EXPECT_EQ(Related(mirror.Get(), kPhotos), (std::vector<pjObject*>{p1.Get()}));
+    ASSERT_EQ(mirror->RemoveAllRelations(kPhotos), S_OK);
+    EXPECT_EQ(link->CopyRelations(), S_OK);
+    EXPECT_EQ(Related(mirror.Get(), kPhotos), (std::vector<pjObject*>{p1.Get()}));
 }
