@@ -20,6 +20,7 @@ const cmString& pjObjectDatabase::DefaultTypeKey()
 pjFactoryList& pjObjectDatabase::ListFor(LPCSTR szTypeKey)
 {
     // Insert-if-missing: asking for a key makes it known.
+    std::lock_guard<std::mutex> g(m_registryGuard);
     if (szTypeKey == nullptr)
         return m_factories[DefaultTypeKey()];
     return m_factories[cmString(szTypeKey)];
@@ -42,20 +43,32 @@ pjFactoryPosition pjObjectDatabase::FindFactory(LPCSTR szTypeKey, LPCSTR szName)
 
 const pjFactoryList* pjObjectDatabase::PeekFactories(LPCSTR szTypeKey) const
 {
+    std::lock_guard<std::mutex> g(m_registryGuard);
     auto it = m_factories.find(szTypeKey == nullptr ? DefaultTypeKey() : cmString(szTypeKey));
     return (it == m_factories.end()) ? nullptr : &it->second;
 }
 
 void pjObjectDatabase::AppendFactory(const cmString& typeKey, pjFactoryHelper* pFactory)
 {
+    std::lock_guard<std::mutex> g(m_registryGuard);
     m_factories[typeKey].push_back(pFactory);
 }
 
 pjObjectFactory* pjObjectDatabase::SharedFactory(pjFactoryHelper* pHelper)
 {
+    {
+        std::lock_guard<std::mutex> g(m_registryGuard);
+        const auto it = m_sharedFactories.find(pHelper);
+        if (it != m_sharedFactories.end() && it->second)
+            return it->second.get();
+    }
+    // Made outside the guard (it is the factory's own code); a second
+    // thread that made one meanwhile keeps the first.
+    std::unique_ptr<pjObjectFactory> pMade(static_cast<pjObjectFactory*>(pHelper->CreateObject()));
+    std::lock_guard<std::mutex> g(m_registryGuard);
     std::unique_ptr<pjObjectFactory>& pFactory = m_sharedFactories[pHelper];
     if (!pFactory)
-        pFactory.reset(static_cast<pjObjectFactory*>(pHelper->CreateObject()));
+        pFactory = std::move(pMade);
     return pFactory.get();
 }
 

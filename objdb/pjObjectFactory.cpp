@@ -4,7 +4,6 @@
 #include "objdb/pjFactoryHelper.h"
 #include "objdb/pjObjectDatabase.h"
 
-
 namespace {
 
 pjFactoryHelper* FindDefaultFactory(LPCSTR szName)
@@ -36,3 +35,17 @@ void pjObjectFactory::CreateObjectByFactoryName(LPCSTR szName, pjObjectRef& rObj
     if (pjObjectFactory* pFactory = GetObjectDatabase()->SharedFactory(pHelper))
         pFactory->CreateNewObject(rObject);
 }
+
+HRESULT pjObjectFactory::GetIdentity(cmPacket&) { return S_OK; }
+
+void pjObjectFactory::ReleaseRequest(DWORD, pjObject*) {}
+
+HRESULT pjObjectFactory::FindObjectByKey(const cmPacket&, pjObjectRef& rObject)
+{
+    rObject.Reset();
+    return E_NOTIMPL;
+}
+
+HRESULT pjObjectFactory::Start(pjObjectDatabase*) { return S_OK; }
+
+HRESULT pjObjectFactory::Stop() { return S_OK; }

@@ -10,12 +10,12 @@
 // its machinery and are not called by other code.
 #pragma once
 
-#include "platform/kernel32/CriticalSection.h"
+#include "CustomCode/Common/cmSpinGuard.h"
 #include "platform/kernel32/WinError.h"
 #include "platform/kernel32/WinTypes.h"
 
 #include <atomic>
-#include <deque>
+#include <cstddef>
 #include <vector>
 
 // A thread that holds the lock in any mode.
@@ -32,20 +32,35 @@ struct cmLockWaitPacket {
     DWORD dwThreadId = 0;
     HANDLE hEvent = nullptr;  // auto reset
     std::atomic<bool> bRemoved{false};  // set by the lock's destruction, read by the sleeper
+    cmLockWaitPacket* pNext = nullptr;  // in the wait list
 };
 
 struct cmLockCore {
     DWORD dwSignature = 0x694C4F4B;  // "KOLi"
-    CRITICAL_SECTION guard{};
-    std::vector<cmLockThreadRecord*> interest;
-    std::deque<cmLockWaitPacket*> waiters;
+    // Guards every field below that is not atomic.
+    cmSpinGuard guard;
+    // The interest list: the first few records live in the core itself, so
+    // that taking an unused lock allocates nothing.
+    static constexpr DWORD kInlineRecords = 4;
+    cmLockThreadRecord inlineRecords[kInlineRecords];
+    std::vector<cmLockThreadRecord>* pMoreRecords = nullptr;
+    DWORD nRecords = 0;
+    // The wait list, first in first out.
+    cmLockWaitPacket* pWaitHead = nullptr;
+    cmLockWaitPacket* pWaitTail = nullptr;
     DWORD dwOwner = 0;
-    cmLockThreadRecord* pOwnerRecord = nullptr;
+    // Threads that have a wait packet: the core stays while they may still
+    // look at it.
+    DWORD nSleepers = 0;
+    // The owning lock is gone; the last holder or sleeper frees the core.
+    bool bOrphaned = false;
     // Flags read without the guard by threads that come to acquire.
     std::atomic<bool> bDeleted{false};
-    cmLockCore* pNext = nullptr;
     std::atomic<bool> bUnusable{false};
     std::atomic<bool> bAlive{true};
+    // The process-wide list of cores.
+    cmLockCore* pNext = nullptr;
+    cmLockCore* pPrev = nullptr;
 };
 
 enum class cmLockKind { Shared = 1, Exclusive = 2, Failed = 3 };
@@ -59,10 +74,10 @@ class cmLock {
 public:
     // A new core, entered in the process-wide list of cores.
     static cmLockCore* Create();
-    // Unlinks the core from the list and frees it (after R0_LockDestroyLock).
+    // Unlinks the core from the list (after R0_LockDestroyLock) and frees it,
+    // at once or, while a thread still holds it or sleeps on it, when that
+    // thread lets go.
     static void Free(cmLockCore* pCore);
-    // Whether the core is in the process-wide list.
-    static bool IsListed(const cmLockCore* pCore);
 
     static cmLockAcquisition R0_LockAcquireExclusive(cmLockCore* pCore);
     static cmLockAcquisition R0_LockAcquireShared(cmLockCore* pCore);
@@ -82,4 +97,6 @@ public:
     // The number of thread records and waiters, for tests and diagnostics.
     static std::size_t RecordCount(cmLockCore* pCore);
     static std::size_t WaiterCount(cmLockCore* pCore);
+    // The number of cores in the process-wide list.
+    static std::size_t CoreCount();
 };

@@ -11,16 +11,25 @@
 #include <cstdio>
 #include <cstring>
 #include <mutex>
+#include <shared_mutex>
 #include <string>
 #include <vector>
 
 namespace {
 
-// The process's sink list; changed only while one thread runs (start-up, exit).
+// The process's sink list, mostly changed at start-up and exit; worker
+// threads may still write a last line while the process ends, so writing
+// holds the list shared and changing it exclusively.
 std::vector<cmLogOutput*>& Sinks()
 {
     static std::vector<cmLogOutput*>* sinks = new std::vector<cmLogOutput*>;  // lives until exit
     return *sinks;
+}
+
+std::shared_mutex& SinksLock()
+{
+    static std::shared_mutex* lock = new std::shared_mutex;  // lives until exit
+    return *lock;
 }
 
 // The memory ring. The counter's increment is atomic; the lock keeps two
@@ -76,6 +85,7 @@ cmString cmLogToInMemoryStore::GetStoredLine(int nSlot)
 
 void cmLogPrintV(LPCSTR szFormat, va_list args, bool bNewline)
 {
+    std::shared_lock<std::shared_mutex> g(SinksLock());
     std::vector<cmLogOutput*>& sinks = Sinks();
     if (sinks.empty() || szFormat == nullptr)
         return;
@@ -111,6 +121,7 @@ void cmLogPrintNoNewline(LPCSTR szFormat, ...)
 
 void AddLogOutput(cmLogOutput* pOutput)
 {
+    std::unique_lock<std::shared_mutex> g(SinksLock());
     if (pOutput == nullptr) {
         Sinks().push_back(new cmLogOutputDebugString);
         Sinks().push_back(new cmLogOutputLogFile);
@@ -121,6 +132,7 @@ void AddLogOutput(cmLogOutput* pOutput)
 
 void RemoveLogOutput(cmLogOutput* pOutput)
 {
+    std::unique_lock<std::shared_mutex> g(SinksLock());
     std::vector<cmLogOutput*>& sinks = Sinks();
     if (pOutput == nullptr) {
         std::vector<cmLogOutput*> doomed;
@@ -136,9 +148,17 @@ void RemoveLogOutput(cmLogOutput* pOutput)
     }
 }
 
-DWORD cmLogGetOutputCount() { return static_cast<DWORD>(Sinks().size()); }
+DWORD cmLogGetOutputCount()
+{
+    std::shared_lock<std::shared_mutex> g(SinksLock());
+    return static_cast<DWORD>(Sinks().size());
+}
 
-cmLogOutput* cmLogGetOutput(DWORD dwIndex) { return (dwIndex < Sinks().size()) ? Sinks()[dwIndex] : nullptr; }
+cmLogOutput* cmLogGetOutput(DWORD dwIndex)
+{
+    std::shared_lock<std::shared_mutex> g(SinksLock());
+    return (dwIndex < Sinks().size()) ? Sinks()[dwIndex] : nullptr;
+}
 
 HRESULT DumpLogStore(LPCSTR szFilePath)
 {

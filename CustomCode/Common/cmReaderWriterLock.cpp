@@ -2,13 +2,30 @@
 
 #include "platform/kernel32/ProcessIds.h"
 
-cmReaderWriterLock::cmLockToken::~cmLockToken() = default;
-
-cmReaderWriterLock::cmLockToken::Record::~Record()
+cmReaderWriterLock::cmLockToken::Shared* cmReaderWriterLock::cmLockToken::Share() const
 {
-    // A token that outlives its lock has nothing left to release.
-    if (cmLock::IsListed(lt.pCore))
-        cmLock::R0_LockUnlockOnBehalfOf(lt, GetCurrentThreadId());
+    if (m_lt.pCore == nullptr)
+        return nullptr;
+    if (m_pShared == nullptr)
+        m_pShared = new Shared{1};
+    ++m_pShared->nTokens;
+    return m_pShared;
+}
+
+void cmReaderWriterLock::cmLockToken::Release()
+{
+    if (m_lt.pCore == nullptr)
+        return;
+    const cmLockAcquisition lt = m_lt;
+    m_lt = cmLockAcquisition{};
+    if (Shared* pShared = std::exchange(m_pShared, nullptr)) {
+        if (--pShared->nTokens > 0)
+            return;
+        delete pShared;
+    }
+    // A core outlives its lock while a hold on it remains, so this release
+    // is safe also after the lock is gone.
+    cmLock::R0_LockUnlockOnBehalfOf(lt, GetCurrentThreadId());
 }
 
 cmReaderWriterLock::cmReaderWriterLock() : m_pCore(cmLock::Create()) {}
@@ -27,10 +44,7 @@ cmLockToken cmReaderWriterLock::Acquire(bool bExclusive)
         bExclusive ? cmLock::R0_LockAcquireExclusive(m_pCore) : cmLock::R0_LockAcquireShared(m_pCore);
     if (lt.eKind == cmLockKind::Failed)
         return cmLockToken();
-    auto pRecord = std::make_shared<cmLockToken::Record>();
-    pRecord->lt = lt;
-    pRecord->bExclusive = bExclusive;
-    return cmLockToken(std::move(pRecord));
+    return cmLockToken(lt);
 }
 
 cmLockToken cmReaderWriterLock::LockShared() { return Acquire(false); }

@@ -8,36 +8,63 @@
 #include "CustomCode/Common/cmLock.h"
 #include "platform/kernel32/WinError.h"
 
-#include <memory>
+#include <utility>
 
 class cmReaderWriterLock {
 public:
     // Holds what one acquisition took; the last copy to go releases it.
+    // Copies share one hold: the first copy makes a small shared record, so
+    // a token that is never copied costs no allocation.
     class cmLockToken {
     public:
         cmLockToken() = default;
-        virtual ~cmLockToken();
-        cmLockToken(const cmLockToken& other) = default;
-        cmLockToken& operator=(const cmLockToken& other) = default;
-        cmLockToken(cmLockToken&& other) noexcept = default;
-        cmLockToken& operator=(cmLockToken&& other) noexcept = default;
+        virtual ~cmLockToken() { Release(); }
+        cmLockToken(const cmLockToken& other) : m_lt(other.m_lt), m_pShared(other.Share()) {}
+        cmLockToken& operator=(const cmLockToken& other)
+        {
+            if (this != &other) {
+                Shared* pShared = other.Share();
+                Release();
+                m_lt = other.m_lt;
+                m_pShared = pShared;
+            }
+            return *this;
+        }
+        cmLockToken(cmLockToken&& other) noexcept : m_lt(other.m_lt), m_pShared(other.m_pShared)
+        {
+            other.m_lt = cmLockAcquisition{};
+            other.m_pShared = nullptr;
+        }
+        cmLockToken& operator=(cmLockToken&& other) noexcept
+        {
+            if (this != &other) {
+                Release();
+                m_lt = other.m_lt;
+                m_pShared = other.m_pShared;
+                other.m_lt = cmLockAcquisition{};
+                other.m_pShared = nullptr;
+            }
+            return *this;
+        }
 
         // Whether the token holds the lock.
-        bool IsHeld() const { return m_pRecord != nullptr; }
-        bool IsExclusive() const { return m_pRecord != nullptr && m_pRecord->bExclusive; }
+        bool IsHeld() const { return m_lt.pCore != nullptr; }
+        bool IsExclusive() const { return IsHeld() && m_lt.eKind == cmLockKind::Exclusive; }
         // Gives up this token's share now (the lock is released when no copy
         // holds it any more).
-        void Release() { m_pRecord.reset(); }
+        void Release();
 
     private:
         friend class cmReaderWriterLock;
-        struct Record {
-            cmLockAcquisition lt;
-            bool bExclusive = false;
-            ~Record();
+        // The count of tokens that share one hold (tokens stay on one thread).
+        struct Shared {
+            long nTokens;
         };
-        explicit cmLockToken(std::shared_ptr<Record> pRecord) : m_pRecord(std::move(pRecord)) {}
-        std::shared_ptr<Record> m_pRecord;
+        explicit cmLockToken(const cmLockAcquisition& lt) : m_lt(lt) {}
+        Shared* Share() const;
+
+        cmLockAcquisition m_lt;
+        mutable Shared* m_pShared = nullptr;
     };
 
     cmReaderWriterLock();

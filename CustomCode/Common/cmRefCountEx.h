@@ -15,6 +15,7 @@
 #include <atomic>
 #include <memory>
 #include <string>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -70,6 +71,11 @@ public:
             m_p->AddRef();
     }
     cmRefPtr(const cmRefPtr& o) : cmRefPtr(o.m_p) {}
+    // From a reference to a derived class.
+    template <class U, class = std::enable_if_t<std::is_convertible_v<U*, T*>>>
+    cmRefPtr(const cmRefPtr<U>& o) : cmRefPtr(o.Get())
+    {
+    }
     cmRefPtr(cmRefPtr&& o) noexcept : m_p(std::exchange(o.m_p, nullptr)) {}
     ~cmRefPtr() { Reset(); }
 

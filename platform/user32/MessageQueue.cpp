@@ -1,5 +1,6 @@
 #include "platform/user32/MessageQueue.h"
 
+#include "platform/kernel32/TickCount.h"
 #include "platform/kernel32/WinError.h"
 #include "platform/user32/WindowSocket.h"
 #include "platform/user32/WindowTable.h"
@@ -11,13 +12,7 @@
 
 namespace platform::detail {
 
-DWORD TickCount()
-{
-    timespec ts{};
-    ::clock_gettime(CLOCK_MONOTONIC, &ts);
-    const std::uint64_t ms = static_cast<std::uint64_t>(ts.tv_sec) * 1000u + static_cast<std::uint64_t>(ts.tv_nsec) / 1000000u;
-    return static_cast<DWORD>(ms);
-}
+DWORD TickCount() { return GetTickCount(); }
 
 bool MessageFilter::MatchesWindow(HWND target) const
 {

@@ -19,6 +19,8 @@ ensure_packages() {
 
 # The packages the build and the tests use.
 NOTIFIER_BUILD_PACKAGES=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev libsqlite3-dev libdw-dev libjpeg62-turbo-dev ccache)
+# The object database's benchmark measures against GObject (bench_objdb only).
+NOTIFIER_BUILD_PACKAGES+=(libglib2.0-dev)
 # The dialogs: Qt 6 Widgets, the dialog font (DejaVu Sans, measured with
 # FreeType through fontconfig) and a font with the CJK languages' glyphs.
 NOTIFIER_BUILD_PACKAGES+=(qt6-base-dev libfreetype-dev libfontconfig-dev fonts-dejavu-core fonts-wqy-microhei)

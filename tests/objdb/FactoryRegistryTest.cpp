@@ -3,6 +3,7 @@
 #include "objdb/pjObjectDatabaseImpl.h"
 #include "objdb/pjObjectFactory.h"
 #include "objdb/pjObjectFactoryList.h"
+#include "objdb/pjSimpleObject.h"
 #include "objdb/pjTypeKey.h"
 #include "platform/kernel32/ProcessIds.h"
 
@@ -63,9 +64,9 @@ std::vector<int> TagsUnder(const char* key)
 }
 
 // A database object and its factory, for the by-name creation.
-class CCountedObject : public pjObject {
+class CCountedObject : public pjSimpleObject {
 public:
-    explicit CCountedObject(pjObjectFactory* owner) : pjObject(owner) { ++s_alive; }
+    explicit CCountedObject(pjObjectFactory* owner) : pjSimpleObject(owner) { ++s_alive; }
     ~CCountedObject() override { --s_alive; }
     static int s_alive;
 };

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 #include <memory>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -124,4 +125,60 @@ TEST(ReaderWriterLock, TheLockLinesFollowTheFlags)
     EXPECT_TRUE(log.Contains("cmLock::R0_LockAcquireExclusive: Nobody owns thread!\n\n"));
     EXPECT_TRUE(log.Contains("cmLock::R0_LockAcquireExclusive: Exclusive lock thread ID: %\n\n"));
     EXPECT_TRUE(log.Contains("cmLock::R0_LockUnlockOnBehalfOf: Returning true as 0x1\n"));
+}
+
+TEST(ReaderWriterLock, ManyThreadsMixingModesNeverMeetAWriter)
+{
+    constexpr int kThreads = 6, kRounds = 3000;
+    cmReaderWriterLock lock;
+    int inside = 0;          // writers inside, changed only under the exclusive hold
+    long long total = 0;     // written only under the exclusive hold
+    std::atomic<int> readers{0};
+    std::atomic<int> violations{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([&, t] {
+            for (int i = 0; i < kRounds; ++i) {
+                if ((i + t) % 3 == 0) {
+                    // A reader that nests a second read.
+                    cmLockToken r = lock.LockShared();
+                    ++readers;
+                    if (inside != 0)
+                        ++violations;
+                    cmLockToken again = lock.LockShared();
+                    --readers;
+                } else {
+                    cmLockToken w = lock.LockExclusive();
+                    cmLockToken nested = lock.LockShared();  // the owner may read too
+                    if (readers.load() != 0 || inside != 0)
+                        ++violations;
+                    ++inside;
+                    ++total;
+                    --inside;
+                }
+            }
+        });
+    }
+    for (auto& th : threads)
+        th.join();
+    EXPECT_EQ(violations, 0);
+    long long writes = 0;
+    for (int t = 0; t < kThreads; ++t)
+        for (int i = 0; i < kRounds; ++i)
+            writes += ((i + t) % 3 != 0);
+    EXPECT_EQ(total, writes);
+    EXPECT_EQ(cmLock::RecordCount(lock.GetCore()), 0u);
+    EXPECT_EQ(cmLock::WaiterCount(lock.GetCore()), 0u);
+}
+
+TEST(ReaderWriterLock, ALockDestroyedWhileHeldIsFreedByItsLastRelease)
+{
+    const std::size_t cores = cmLock::CoreCount();
+    auto lock = std::make_unique<cmReaderWriterLock>();
+    cmLockToken held = lock->LockShared();
+    cmLockToken copy = held;
+    lock.reset();
+    EXPECT_EQ(cmLock::CoreCount(), cores) << "the lock left the list of locks";
+    copy.Release();
+    held.Release();  // frees the core: LeakSanitizer and ASan see to the rest
 }
