@@ -69,11 +69,14 @@ HRESULT CBSUMetaData::InvokeUpdate(void* /*hWndParent*/)
         szCommandLine += szAppToLaunch;
         CM_TRACE_INFO("Fully Qualified Path to App %s \n", szCommandLine.GetText());
 
-        InstallerProcess installer(szCommandLine, szPathToUpdate);
         LONG nCompletionCode = LaunchInstaller::kLeft;
         {
-            // The listener exists only once the installer runs.
+            // The listener is there before the installer starts: a quick
+            // installer's reports would otherwise be lost, and an installed
+            // update counted as a failed installation. Messages wait in the
+            // listener's queue until the poll dispatches them.
             LaunchInstaller listener;
+            InstallerProcess installer(szCommandLine, szPathToUpdate);
             listener.StartPoll(nCompletionCode, installer.Watch());
         }
 
