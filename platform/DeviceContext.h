@@ -16,8 +16,13 @@ constexpr int LOGPIXELSX = 88;
 constexpr int LOGPIXELSY = 90;
 
 // GetSystemMetrics indexes.
+constexpr int SM_CYCAPTION = 4;
+constexpr int SM_CXDLGFRAME = 7;
+constexpr int SM_CYDLGFRAME = 8;
 constexpr int SM_CXICON = 11;
 constexpr int SM_CYICON = 12;
+constexpr int SM_CXFRAME = 32;
+constexpr int SM_CYFRAME = 33;
 
 struct RECT {
     LONG left;
