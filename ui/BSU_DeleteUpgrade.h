@@ -5,7 +5,7 @@
 
 #include "platform/WinError.h"
 #include "platform/WinUser.h"
-#include "ui/CDappleDialog.h"
+#include "ui/skin/CDappleDialog.h"
 
 class BSU_DeleteUpgrade : public CDappleDialog {
 public:

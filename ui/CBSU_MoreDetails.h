@@ -6,7 +6,7 @@
 #include "CustomCode/Common/cmBuffer.h"
 #include "platform/RichEdit.h"
 #include "platform/WinError.h"
-#include "ui/CDappleDialog.h"
+#include "ui/skin/CDappleDialog.h"
 
 class CBSU_MoreDetails : public CDappleDialog {
 public:
