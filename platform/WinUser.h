@@ -122,7 +122,6 @@ constexpr UINT WM_DESTROY = 0x0002;
 constexpr UINT WM_PAINT = 0x000F;
 constexpr UINT WM_CLOSE = 0x0010;
 constexpr UINT WM_ERASEBKGND = 0x0014;
-constexpr UINT WM_NOTIFY = 0x004E;
 constexpr UINT WM_QUERYDRAGICON = 0x0037;
 constexpr UINT WM_SETICON = 0x0080;
 constexpr UINT WM_INITDIALOG = 0x0110;
@@ -290,11 +289,6 @@ constexpr UINT DT_SINGLELINE = 0x0020;
 constexpr UINT DT_NOPREFIX = 0x0800;
 constexpr UINT DT_END_ELLIPSIS = 0x8000;
 
-// The tooltip control's request for a tool's text (WM_NOTIFY code), and the
-// flag of a tool named by its window handle.
-constexpr int TTN_NEEDTEXTA = -520;
-constexpr UINT TTF_IDISHWND = 0x0001;
-
 // WM_SETICON kinds.
 constexpr WPARAM ICON_SMALL = 0;
 constexpr WPARAM ICON_BIG = 1;
@@ -313,9 +307,6 @@ constexpr UINT SC_RESTORE = 0xF120;
 constexpr int SW_HIDE = 0;
 constexpr int SW_SHOWNORMAL = 1;
 constexpr int SW_SHOW = 5;
-constexpr int SW_MINIMIZE = 6;
-constexpr int SW_MAXIMIZE = 3;
-constexpr int SW_RESTORE = 9;
 
 // GetWindowLongPtrA / SetWindowLongPtrA indices.
 constexpr int GWLP_WNDPROC = -4;

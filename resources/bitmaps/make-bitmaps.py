@@ -41,6 +41,7 @@ NAVY = (54, 78, 133)
 GOLD = (242, 182, 50)
 GOLD_RIM = (255, 171, 0)
 PALE_RIM = (153, 169, 205)
+HOT_GLOW = (255, 220, 130)
 TILE = (247, 250, 252)
 TEAL = (27, 114, 137)
 CAPTION_GOLD = (252, 186, 45)   # the caption gradient's middle
@@ -135,18 +136,20 @@ def with_menu_box(width, size, tile_inset):
 
 
 def button_cell(width, height, state):
+    # The rim lies on whole logical pixels, so that it is crisp at either
+    # scale; the hot face has a second, lighter gold ring inside it.
     radius = 4.0
     rim = {"normal": NAVY, "hot": GOLD_RIM, "pressed": NAVY, "disabled": PALE_RIM}[state]
-    rim_width = 1.5 if state == "hot" else 1.0
 
     def paint(x, y):
-        if not rounded_rect(x, y, 0.5, 0.5, width - 0.5, height - 0.5, radius):
+        if not rounded_rect(x, y, 0, 0, width, height, radius):
             return None
-        if not rounded_rect(x, y, 0.5 + rim_width, 0.5 + rim_width, width - 0.5 - rim_width,
-                            height - 0.5 - rim_width, radius - rim_width):
+        if not rounded_rect(x, y, 1, 1, width - 1, height - 1, radius - 1):
             return rim
-        t = (y - 0.5) / (height - 1)
-        if state != "disabled" and y >= height - 0.5 - rim_width - 2.0:
+        if state == "hot" and not rounded_rect(x, y, 2, 2, width - 2, height - 2, radius - 2):
+            return HOT_GLOW
+        t = y / height
+        if state != "disabled" and y >= height - 3:
             return GOLD if state != "hot" else GOLD_RIM
         if state == "normal":
             grey = 255 - 30 * t
