@@ -4,18 +4,14 @@
 // bar; each must show its own language's picture and texts. Screenshots of
 // every dialog, active and behind another window, are saved as PNG under
 // the build tree (screenshots/) for people to look at.
+#include "tests/ui/CaptionFit.h"
 #include "tests/ui/DialogFixture.h"
 #include "ui/BSU_DeleteUpgrade.h"
 #include "ui/CBSUDlg.h"
 #include "ui/CBSU_MoreDetails.h"
 #include "ui/NotifierResourceIds.h"
-#include "ui/qt/QtSkinText.h"
-#include "ui/skin/CBlueStatic.h"
-#include "ui/skin/CDappleBitmapButton.h"
-#include "ui/skin/SkinFonts.h"
 
 #include <QDir>
-#include <QFontMetrics>
 #include <QImage>
 #include <QTest>
 #include <fstream>
@@ -56,38 +52,6 @@ protected:
         ASSERT_TRUE(QTest::qWaitFor([w] { return w->isActiveWindow(); }, kActivationMs)) << name.toStdString();
     }
 
-    // Each visible button's and static text's caption fits its control as the
-    // skin draws it, and the title fits the caption bar.
-    static void ExpectCaptionsFit(const CDappleDialog& dlg, const std::string& what)
-    {
-        for (const CDialogControl& c : dlg.Controls()) {
-            const CSkinControl* skin = dlg.SkinControl(c.id);
-            if (!c.visible || c.text.empty() || skin == nullptr)
-                continue;
-            RECT r{0, 0, c.rect.cx, c.rect.cy};
-            const CFontSpec* font = c.font;
-            UINT format = 0;
-            if (skin->Kind() == SkinControlKind::BitmapButton) {
-                r = CDappleBitmapButton::TextRect(c.rect.cx, c.rect.cy);
-                font = font != nullptr ? font : &SkinBoldFont();
-                format = CDappleBitmapButton::kTextFormat;
-            } else if (skin->Kind() == SkinControlKind::Static) {
-                font = font != nullptr ? font : &SkinGuiFont();
-                format = CBlueStatic::TextFormat(c.style);
-            } else {
-                continue;
-            }
-            const QRect room(r.left, r.top, r.right - r.left, r.bottom - r.top);
-            const QRect box = QFontMetrics(ToQFont(*font)).boundingRect(room, ToQtTextFlags(format), ToQString(c.text));
-            EXPECT_TRUE(room.contains(box)) << what << ": control " << c.id << " \"" << c.text << "\" needs "
-                                            << box.width() << " x " << box.height() << " in " << room.width()
-                                            << " x " << room.height();
-        }
-        const RECT title = SkinCaptionTextRect(dlg.SkinFrame());
-        const int needed = QFontMetrics(ToQFont(SkinBoldFont())).horizontalAdvance(ToQString(dlg.GetWindowText()));
-        EXPECT_LE(needed, title.right - title.left) << what << ": the title \"" << dlg.GetWindowText() << "\"";
-    }
-
     static std::string Description(WORD lang)
     {
         const std::string folder = std::string(NOTIFIER_SOURCE_DIR) + "/resources/sample-update/descriptions/";
@@ -114,7 +78,7 @@ TEST_F(DialogScreenshotTest, EveryDialogInEveryLanguageShowsItsWholeTexts)
         Later(0, [&, lang] {
             QWidget* w = Window(IDD_BSU_DIALOG);
             ASSERT_NO_FATAL_FAILURE(Shoot(w, QString("update-dialog-%1").arg(lang)));
-            ExpectCaptionsFit(dlg, "update dialog " + tag);
+            testsupport::ExpectCaptionsFit(dlg, "update dialog " + tag);
             pictures[lang] = w->findChild<QWidget*>("client")->grab().toImage().copy(12, 10, 500, 300);
             updateTexts[lang] = Text(w, IDC_BSU_UPDATENOW) + "|" + Text(w, IDC_BSU_REMINDMELATER) + "|" +
                                 Text(w, IDC_BSU_STOPBUGGINGME) + "|" + w->windowTitle().toStdString();
@@ -124,7 +88,7 @@ TEST_F(DialogScreenshotTest, EveryDialogInEveryLanguageShowsItsWholeTexts)
                 ASSERT_NE(confirm, nullptr);
                 QWidget* q = Window(IDD_BSU_DELETEUPGRADE);
                 ASSERT_NO_FATAL_FAILURE(Shoot(q, QString("delete-confirmation-%1").arg(lang)));
-                ExpectCaptionsFit(*confirm, "delete confirmation " + tag);
+                testsupport::ExpectCaptionsFit(*confirm, "delete confirmation " + tag);
                 QTest::keyClick(q, Qt::Key_Escape);
                 Later(0, [] { QTest::keyClick(Window(IDD_BSU_DIALOG), Qt::Key_Escape); });
             });
@@ -140,7 +104,7 @@ TEST_F(DialogScreenshotTest, EveryDialogInEveryLanguageShowsItsWholeTexts)
         Later(0, [&, lang] {
             QWidget* w = Window(IDD_BSU_MOREDETAILS);
             ASSERT_NO_FATAL_FAILURE(Shoot(w, QString("more-details-%1").arg(lang)));
-            ExpectCaptionsFit(details, "more details " + tag);
+            testsupport::ExpectCaptionsFit(details, "more details " + tag);
             QTest::keyClick(w, Qt::Key_Escape);
         });
         EXPECT_EQ(details.DoModal(), IDCANCEL) << lang;
