@@ -57,7 +57,16 @@ private:
     std::string m_failure;
 };
 
-// A user at the keyboard of a display.
+// A window's place and size as the X server has it.
+struct WindowGeometry {
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+    bool valid = false;
+};
+
+// A user at the keyboard (and the mouse) of a display.
 class Keyboard {
 public:
     Keyboard(std::string display, std::string scratchFolder);
@@ -77,6 +86,12 @@ public:
     bool Move(const std::string& window, int x, int y) const;
     // The window's position as xdotool reports it ("X,Y"), empty on failure.
     std::string Position(const std::string& window) const;
+    WindowGeometry Geometry(const std::string& window) const;
+    // Presses the left button at x, y of the window, moves the mouse to
+    // toX, toY of it with the button held, and lets go.
+    bool Drag(const std::string& window, int x, int y, int toX, int toY) const;
+    // A click of the left button at x, y of the window.
+    bool Click(const std::string& window, int x, int y) const;
     // What the last failing xdotool run said.
     const std::string& LastError() const { return m_lastError; }
 

@@ -85,14 +85,18 @@ std::uint32_t CButtonImageSet::BlendNeutral(std::uint32_t pixel, COLORREF backgr
         const int br = b * 1000 / sum;
         spread = std::max({rr, gr, br}) - std::min({rr, gr, br});
     }
-    if (frameValue == 0 || spread >= static_cast<int>(frameValue))
+    const int frame = static_cast<int>(frameValue);
+    if (frame <= 0 || spread >= frame)
         return pixel;
     // The neutral pixel's brightness in the background's hue, reached fully
-    // by a perfectly neutral pixel.
-    const double weight = static_cast<double>(static_cast<int>(frameValue) - spread) / frameValue;
+    // by a perfectly neutral pixel: channel + (tinted - channel) * weight
+    // with weight = (frame - spread) / frame, rounded, in whole numbers.
+    const int weight = frame - spread;
     auto blend = [&](int channel, int bg) {
-        const double tinted = channel * bg / 255.0;
-        return static_cast<std::uint32_t>(std::lround(channel + (tinted - channel) * weight));
+        const int num = (channel * bg - channel * 255) * weight;  // (tinted - channel) * 255 * frame
+        const int den = 255 * frame;
+        const int delta = num >= 0 ? (num + den / 2) / den : -((-num + den / 2) / den);
+        return static_cast<std::uint32_t>(channel + delta);
     };
     return (pixel & 0xFF000000u) | (blend(r, GetRValue(background)) << 16) | (blend(g, GetGValue(background)) << 8) |
            blend(b, GetBValue(background));
@@ -109,6 +113,8 @@ CButtonImageSet::CButtonImageSet(std::shared_ptr<const CSkinBitmap> bitmap, COLO
         return;
     const std::uint32_t key = src.pixels[0] & kRgbMask;
     const std::uint32_t behind = Argb(background);
+    // The art has few colours: each is blended once.
+    std::map<std::uint32_t, std::uint32_t> blended;
     for (int cell = 0; cell < kCells; ++cell) {
         platform::PixelImage& out = m_cells[static_cast<std::size_t>(cell)];
         out.width = cellWidth;
@@ -117,8 +123,15 @@ CButtonImageSet::CButtonImageSet(std::shared_ptr<const CSkinBitmap> bitmap, COLO
         for (int y = 0; y < src.height; ++y) {
             for (int x = 0; x < cellWidth; ++x) {
                 const std::uint32_t p = src.pixels[static_cast<std::size_t>(y) * src.width + cell * cellWidth + x];
-                out.pixels[static_cast<std::size_t>(y) * cellWidth + x] =
-                    (p & kRgbMask) == key ? behind : BlendNeutral(p | 0xFF000000u, background, frameValue);
+                std::uint32_t& to = out.pixels[static_cast<std::size_t>(y) * cellWidth + x];
+                if ((p & kRgbMask) == key) {
+                    to = behind;
+                    continue;
+                }
+                auto [it, added] = blended.emplace(p, 0u);
+                if (added)
+                    it->second = BlendNeutral(p | 0xFF000000u, background, frameValue);
+                to = it->second;
             }
         }
     }
@@ -129,20 +142,20 @@ const platform::PixelImage& CButtonImageSet::Image(ButtonImageState state, int w
     static const platform::PixelImage none;
     if (m_bitmap == nullptr || m_cells[0].width == 0 || width <= 0 || height <= 0)
         return none;
-    auto it = m_scaled.find({width, height});
+    const int cell = static_cast<int>(state);
+    auto it = m_scaled.find({cell, width, height});
     if (it == m_scaled.end()) {
         // Source pixels per logical pixel, from the bitmap's resolution.
         const double sourceRatio = static_cast<double>(m_bitmap->Pixels().height) / m_bitmap->LogicalHeight();
         const int edgeSource = static_cast<int>(std::lround(kEdge * sourceRatio));
         const int edgeTarget = static_cast<int>(std::lround(kEdge * pixelRatio));
-        std::array<platform::PixelImage, kCells> scaled;
-        for (int cell = 0; cell < kCells; ++cell)
-            scaled[static_cast<std::size_t>(cell)] =
-                ScaleKeepingEdges(m_cells[static_cast<std::size_t>(cell)], width, height, edgeSource, edgeSource,
-                                  edgeTarget, edgeTarget);
-        it = m_scaled.emplace(std::make_pair(width, height), std::move(scaled)).first;
+        it = m_scaled
+                 .emplace(std::array<int, 3>{cell, width, height},
+                          ScaleKeepingEdges(m_cells[static_cast<std::size_t>(cell)], width, height, edgeSource,
+                                            edgeSource, edgeTarget, edgeTarget))
+                 .first;
     }
-    return it->second[static_cast<std::size_t>(state)];
+    return it->second;
 }
 
 platform::PixelImage ScaleKeepingEdges(const platform::PixelImage& image, int width, int height, int edgeX, int edgeY,
@@ -183,7 +196,7 @@ platform::PixelImage ScaleKeepingEdges(const platform::PixelImage& image, int wi
                        mapY[static_cast<std::size_t>(y)].second, v);
             std::uint32_t p = 0;
             for (int c = 0; c < 4; ++c)
-                p |= static_cast<std::uint32_t>(std::clamp(std::lround(v[c]), 0L, 255L)) << (24 - 8 * c);
+                p |= static_cast<std::uint32_t>(std::clamp(static_cast<int>(v[c] + 0.5f), 0, 255)) << (24 - 8 * c);
             out.pixels[static_cast<std::size_t>(y) * width + x] = p;
         }
     }

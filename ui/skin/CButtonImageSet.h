@@ -12,13 +12,15 @@
 // to neutral, the stronger the blend), so that the button's face takes the
 // hue of the dialog it sits on. The images are scaled to the button's size
 // with their edges kept (the corners keep their size, the middle stretches)
-// and made once per size.
+// and each made once per size, when it is first shown. Buttons of one
+// dialog with the same bitmap share one set.
 #pragma once
 
 #include "platform/DeviceContext.h"
 #include "platform/WinTypes.h"
 
 #include <array>
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <utility>
@@ -39,10 +41,10 @@ public:
     COLORREF Background() const { return m_background; }
     // The state's image for a button of width × height device pixels at
     // pixelRatio device pixels per logical pixel; made on the first request
-    // for that size and kept.
+    // for that state and size and kept.
     const platform::PixelImage& Image(ButtonImageState state, int width, int height, double pixelRatio);
-    // How many sizes have been prepared.
-    int PreparedSizes() const { return static_cast<int>(m_scaled.size()); }
+    // How many state images have been made.
+    int PreparedImages() const { return static_cast<int>(m_scaled.size()); }
 
     // The blend of one pixel (0xAARRGGBB) towards background; exposed for
     // the tests of the rule.
@@ -52,7 +54,8 @@ private:
     std::shared_ptr<const CSkinBitmap> m_bitmap;
     COLORREF m_background;
     std::array<platform::PixelImage, kCells> m_cells;
-    std::map<std::pair<int, int>, std::array<platform::PixelImage, kCells>> m_scaled;
+    // By state, width and height.
+    std::map<std::array<int, 3>, platform::PixelImage> m_scaled;
 };
 
 // Scales image to width × height keeping edges of edgeX, edgeY source pixels

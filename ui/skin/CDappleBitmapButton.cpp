@@ -1,7 +1,6 @@
 #include "ui/skin/CDappleBitmapButton.h"
 
-#include "ui/CDialog.h"
-#include "ui/skin/CSkinBitmap.h"
+#include "ui/skin/CDappleDialog.h"
 #include "ui/skin/SkinFonts.h"
 #include "ui/skin/SkinRoles.h"
 
@@ -24,12 +23,8 @@ void CDappleBitmapButton::SetImageIndex(int index)
 {
     m_index = index;
     m_images.reset();
-    auto bitmap = CSkinBitmap::Load(SkinBitmapId(index));
-    if (bitmap == nullptr)
-        return;
-    const CDappleGlobals* g = DappleGlobals();
-    m_images = std::make_unique<CButtonImageSet>(std::move(bitmap), SkinColour(SkinRole::kDialogBackground),
-                                                 g != nullptr ? g->GetFrameValue() : CDappleGlobals::kDefaultFrameValue);
+    if (const auto* dialog = dynamic_cast<const CDappleDialog*>(Dialog()))
+        m_images = dialog->ButtonImages(SkinBitmapId(index));
 }
 
 RECT CDappleBitmapButton::TextRect(int cx, int cy)

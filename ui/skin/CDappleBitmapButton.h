@@ -4,7 +4,8 @@
 // plus 10, index 14 for the others; the state images are made by
 // CButtonImageSet, once per size. The caption is drawn over the image in the
 // skin's bold font, centred, wrapped at words when one line is too long;
-// the hot image shows while the mouse is over the button. A button whose
+// the hot image shows while the mouse is over the button. The images come
+// from the dialog, which shares them between buttons of the same bitmap. A button whose
 // bitmap cannot be loaded draws a plain face instead of the image.
 #pragma once
 
@@ -40,5 +41,5 @@ public:
 
 private:
     int m_index = -1;
-    std::unique_ptr<CButtonImageSet> m_images;
+    std::shared_ptr<CButtonImageSet> m_images;
 };

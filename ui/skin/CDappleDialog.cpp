@@ -1,6 +1,7 @@
 #include "ui/skin/CDappleDialog.h"
 
 #include "platform/MulDiv.h"
+#include "ui/skin/CSkinBitmap.h"
 #include "ui/skin/SkinChildControls.h"
 #include "ui/skin/SkinFramePainter.h"
 #include "ui/skin/SkinHitTest.h"
@@ -27,6 +28,7 @@ CDappleDialog::~CDappleDialog() = default;
 BOOL CDappleDialog::OnInitDialog()
 {
     CDialog::OnInitDialog();
+    m_buttonImages.clear();
     SkinChildControls(*this);
     m_dwOriginalStyle = GetStyle();
     ModifyStyle(kCaptionButtonStyles, 0);
@@ -51,6 +53,21 @@ CSkinControl* CDappleDialog::SkinControl(int id) const
         if (c->Id() == id)
             return c.get();
     return nullptr;
+}
+
+std::shared_ptr<CButtonImageSet> CDappleDialog::ButtonImages(UINT bitmapId) const
+{
+    auto it = m_buttonImages.find(bitmapId);
+    if (it != m_buttonImages.end())
+        return it->second;
+    std::shared_ptr<CButtonImageSet> set;
+    if (auto bitmap = CSkinBitmap::Load(bitmapId)) {
+        const CDappleGlobals* g = DappleGlobals();
+        set = std::make_shared<CButtonImageSet>(std::move(bitmap), SkinColour(SkinRole::kDialogBackground),
+                                                g != nullptr ? g->GetFrameValue() : CDappleGlobals::kDefaultFrameValue);
+    }
+    m_buttonImages.emplace(bitmapId, set);
+    return set;
 }
 
 void CDappleDialog::OnEraseBkgnd(IDialogCanvas& canvas)

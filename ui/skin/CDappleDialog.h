@@ -9,9 +9,11 @@
 #pragma once
 
 #include "ui/CDialog.h"
+#include "ui/skin/CButtonImageSet.h"
 #include "ui/skin/CSkinControl.h"
 #include "ui/skin/SkinFramePainter.h"
 
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -45,6 +47,10 @@ public:
     void AddSkinnedControl(std::unique_ptr<CSkinControl> control);
     void ClearSkinnedControls() { m_skinned.clear(); }
     CSkinControl* SkinControl(int id) const override;
+    // The state images of a button bitmap on this dialog's background, one
+    // set for all the dialog's buttons with that bitmap; null when there is
+    // no such bitmap.
+    std::shared_ptr<CButtonImageSet> ButtonImages(UINT bitmapId) const;
 
 protected:
     BOOL OnInitDialog() override;
@@ -60,4 +66,5 @@ private:
     DWORD m_dwSeparators = 0;
     int m_minimumBottom = 0;
     std::vector<std::unique_ptr<CSkinControl>> m_skinned;
+    mutable std::map<UINT, std::shared_ptr<CButtonImageSet>> m_buttonImages;
 };

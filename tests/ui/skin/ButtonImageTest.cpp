@@ -105,18 +105,18 @@ TEST(BitmapButtonImage, CellsAreScaledToTheButtonWithTheirEdgesKeptAndMadeOncePe
     EXPECT_EQ(At(wide, 55, 18), 0xFF00AA00u);
     EXPECT_NE(At(wide, 110, 18), 0xFF00AA00u) << "the right edge column is there";
     EXPECT_EQ(At(wide, 8, 18), 0xFF00AA00u) << "the left edge is only 6 pixels wide";
-    EXPECT_EQ(set.PreparedSizes(), 1);
-    // Every state and repeated paints use the images made once for the size.
+    EXPECT_EQ(set.PreparedImages(), 1) << "only the state asked for";
+    // Repeated paints use the images made once for the size.
     for (int i = 0; i < 3; ++i)
         for (ButtonImageState s : {ButtonImageState::Normal, ButtonImageState::Hot, ButtonImageState::Pressed,
                                    ButtonImageState::Disabled})
             set.Image(s, 111, 37, 1.0);
-    EXPECT_EQ(set.PreparedSizes(), 1);
+    EXPECT_EQ(set.PreparedImages(), 4);
     // Doubled pixels for a doubled screen: the source pixels land one for one.
     const platform::PixelImage& sharp = set.Image(ButtonImageState::Normal, 222, 74, 2.0);
     EXPECT_EQ(At(sharp, 221, 37), 0xFF0000CCu);
     EXPECT_EQ(At(sharp, 220, 37), 0xFF00AA00u);
-    EXPECT_EQ(set.PreparedSizes(), 2);
+    EXPECT_EQ(set.PreparedImages(), 5);
 }
 
 TEST(BitmapButtonImage, NoBitmapGivesNoImage)

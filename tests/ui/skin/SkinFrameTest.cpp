@@ -134,6 +134,11 @@ TEST_F(SkinFrameTest, ButtonFacesComeFromTheBitmapsWithTheBackgroundBehindTheirK
     // 37 pixels high, taller than the text's 13 + 10: the tall buttons' image.
     EXPECT_EQ(remind->ImageIndexUsed(), 13);
     EXPECT_TRUE(remind->HasImage());
+    // The three buttons of one size share their images, made once.
+    auto* update = dynamic_cast<CDappleBitmapButton*>(dlg.SkinControl(IDC_BSU_UPDATENOW));
+    ASSERT_NE(update, nullptr);
+    EXPECT_EQ(update->Images(), remind->Images());
+    EXPECT_EQ(remind->Images()->PreparedImages(), 1) << "the normal face, for the one size";
     EXPECT_EQ(button.pixelColor(0, 0), Colour(23)) << "the key colour shows the dialog behind";
     EXPECT_EQ(button.pixelColor(button.width() - 1, button.height() - 1), Colour(23));
     EXPECT_EQ(button.pixelColor(10, 0), Rgb(54, 78, 133)) << "the navy rim";
