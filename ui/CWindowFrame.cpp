@@ -16,14 +16,21 @@ CWindowFrame CWindowFrame::ForStyle(DWORD style)
     return f;
 }
 
+CWindowPoint CWindowPoint::Of(const RECT& window, POINT pt)
+{
+    return CWindowPoint{pt.x - window.left, pt.y - window.top, window.right - window.left,
+                        window.bottom - window.top};
+}
+
 int CWindowFrame::HitTest(const RECT& window, POINT pt) const
 {
-    const int x = pt.x - window.left;
-    const int y = pt.y - window.top;
-    const int w = window.right - window.left;
-    const int h = window.bottom - window.top;
-    if (x < 0 || y < 0 || x >= w || y >= h)
+    const CWindowPoint p = CWindowPoint::Of(window, pt);
+    if (!p.Inside())
         return HTNOWHERE;
+    const int x = p.x;
+    const int y = p.y;
+    const int w = p.width;
+    const int h = p.height;
     const bool left = x < border;
     const bool right = x >= w - border;
     const bool top = y < border;

@@ -9,6 +9,19 @@
 #include "platform/DeviceContext.h"
 #include "platform/WinTypes.h"
 
+// A point of a window: its place from the window's top left corner, with the
+// window's size.
+struct CWindowPoint {
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+
+    // pt and window in screen coordinates.
+    static CWindowPoint Of(const RECT& window, POINT pt);
+    bool Inside() const { return x >= 0 && y >= 0 && x < width && y < height; }
+};
+
 struct CWindowFrame {
     int border = 0;
     int caption = 0;

@@ -57,7 +57,39 @@ CSkinControlState StateOf(const QWidget* w)
     return s;
 }
 
-// A widget of a standard kind that paints through its wrapper.
+CSkinControlState StateOf(const QAbstractButton* b)
+{
+    CSkinControlState s = StateOf(static_cast<const QWidget*>(b));
+    s.text = b->text().toStdString();
+    s.pressed = b->isDown();
+    s.checked = b->isChecked();
+    return s;
+}
+
+CSkinControlState StateOf(const QLabel* l)
+{
+    CSkinControlState s = StateOf(static_cast<const QWidget*>(l));
+    s.text = l->text().toStdString();
+    return s;
+}
+
+CSkinControlState StateOf(const QGroupBox* g)
+{
+    CSkinControlState s = StateOf(static_cast<const QWidget*>(g));
+    s.text = g->title().toStdString();
+    return s;
+}
+
+CSkinControlState StateOf(const QProgressBar* p)
+{
+    CSkinControlState s = StateOf(static_cast<const QWidget*>(p));
+    const int span = p->maximum() - p->minimum();
+    s.position = span > 0 ? (p->value() - p->minimum()) * 100 / span : 0;
+    return s;
+}
+
+// A widget of a standard kind that paints through its wrapper, with the
+// state of its kind.
 template <class Base>
 class SkinPainted : public Base {
 public:
@@ -72,82 +104,17 @@ protected:
     {
         QPainter painter(this);
         QtPainterDC dc(painter);
-        m_skin->Paint(dc, State());
+        m_skin->Paint(dc, StateOf(static_cast<const Base*>(this)));
     }
-    virtual CSkinControlState State() const { return StateOf(this); }
 
+private:
     CSkinControl* m_skin;
 };
 
-class SkinButton : public SkinPainted<QPushButton> {
-public:
-    using SkinPainted::SkinPainted;
-
-protected:
-    CSkinControlState State() const override
-    {
-        CSkinControlState s = StateOf(this);
-        s.text = text().toStdString();
-        s.pressed = isDown() || isChecked();
-        return s;
-    }
-};
-
-class SkinLabel : public SkinPainted<QLabel> {
-public:
-    using SkinPainted::SkinPainted;
-
-protected:
-    CSkinControlState State() const override
-    {
-        CSkinControlState s = StateOf(this);
-        s.text = text().toStdString();
-        return s;
-    }
-};
-
-template <class Base>
-class SkinChoice : public SkinPainted<Base> {
-public:
-    using SkinPainted<Base>::SkinPainted;
-
-protected:
-    CSkinControlState State() const override
-    {
-        CSkinControlState s = StateOf(this);
-        s.text = this->text().toStdString();
-        s.checked = this->isChecked();
-        s.pressed = this->isDown();
-        return s;
-    }
-};
-
-class SkinGroupBox : public SkinPainted<QGroupBox> {
-public:
-    using SkinPainted::SkinPainted;
-
-protected:
-    CSkinControlState State() const override
-    {
-        CSkinControlState s = StateOf(this);
-        s.text = title().toStdString();
-        return s;
-    }
-};
-
-class SkinProgress : public SkinPainted<QProgressBar> {
-public:
-    using SkinPainted::SkinPainted;
-
-protected:
-    CSkinControlState State() const override
-    {
-        CSkinControlState s = StateOf(this);
-        const int span = maximum() - minimum();
-        s.position = span > 0 ? (value() - minimum()) * 100 / span : 0;
-        return s;
-    }
-};
+using SkinButton = SkinPainted<QPushButton>;
+using SkinLabel = SkinPainted<QLabel>;
+using SkinGroupBox = SkinPainted<QGroupBox>;
+using SkinProgress = SkinPainted<QProgressBar>;
 
 // A recoloured widget that keeps its own painting and gets the wrapper's
 // overlay (the border of a client edge) on top.
@@ -265,11 +232,11 @@ QWidget* SkinnedWidget(const CDialogControl& c, CSkinControl* skin, QWidget* par
     }
     case SkinControlKind::BitmapButton: return new SkinButton(skin, parent);
     case SkinControlKind::CheckBox: {
-        auto* b = new SkinChoice<QCheckBox>(skin, parent);
+        auto* b = new SkinPainted<QCheckBox>(skin, parent);
         b->setTristate((c.style & BS_TYPEMASK) == BS_3STATE || (c.style & BS_TYPEMASK) == BS_AUTO3STATE);
         return b;
     }
-    case SkinControlKind::RadioButton: return new SkinChoice<QRadioButton>(skin, parent);
+    case SkinControlKind::RadioButton: return new SkinPainted<QRadioButton>(skin, parent);
     case SkinControlKind::GroupBox: return new SkinGroupBox(skin, parent);
     case SkinControlKind::Progress: return new SkinProgress(skin, parent);
     case SkinControlKind::Edit: {

@@ -14,12 +14,13 @@ int SkinNcHitTest(DWORD style, bool maximised, const RECT& window, POINT pt)
 {
     const CWindowFrame frame = CWindowFrame::ForStyle(style);
     const int b = frame.border;
-    const int x = pt.x - window.left;
-    const int y = pt.y - window.top;
-    const int w = window.right - window.left;
-    const int h = window.bottom - window.top;
-    if (x < 0 || y < 0 || x >= w || y >= h)
+    const CWindowPoint p = CWindowPoint::Of(window, pt);
+    if (!p.Inside())
         return HTNOWHERE;
+    const int x = p.x;
+    const int y = p.y;
+    const int w = p.width;
+    const int h = p.height;
 
     if (frame.caption > 0 && x >= b && x < w - b && y >= b && y < b + frame.caption) {
         const int buttonWidth = GetSystemMetrics(SM_CYCAPTION) - 4;
