@@ -180,7 +180,8 @@ protected:
     virtual void OnEraseBkgnd(IDialogCanvas& canvas);
     // WM_NCPAINT: the base paints a plain frame and caption with the title.
     virtual void OnNcPaint(IDialogCanvas& canvas);
-    // WM_NCACTIVATE: the base repaints the frame; TRUE.
+    // WM_NCACTIVATE: the base repaints the frame in its new state
+    // (WM_NCPAINT); TRUE.
     virtual BOOL OnNcActivate(BOOL bActive);
     // WM_NCHITTEST: the system's hit test of the frame (CWindowFrame).
     virtual int OnNcHitTest(POINT pt);

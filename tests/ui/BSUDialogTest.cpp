@@ -249,8 +249,10 @@ TEST_F(BSUDialogTest, UpdateRunsTheInstallerWhileTheDialogIsHidden)
     CBSUDlg dlg;
     bool hiddenWhileInstalling = false;
     Later(0, [&] {
-        // Runs inside the installer wait, which keeps Qt's loop going.
-        Later(30, [&] { hiddenWhileInstalling = Window(IDD_BSU_DIALOG) == nullptr && dlg.IsEnded(); });
+        // Runs inside the installer wait, which keeps Qt's loop going: the
+        // click below starts the installer and waits in a nested loop, whose
+        // first pass runs this.
+        Later(0, [&] { hiddenWhileInstalling = Window(IDD_BSU_DIALOG) == nullptr && dlg.IsEnded(); });
         Click(IDD_BSU_DIALOG, IDC_BSU_UPDATENOW);
     });
     EXPECT_EQ(dlg.DoModal(), 5);

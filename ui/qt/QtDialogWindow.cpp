@@ -184,7 +184,9 @@ void QtDialogWindow::Show(bool visible)
 {
     if (visible) {
         show();
-        raise();
+        // A server-less platform has no stacking to ask for; activation it has.
+        if (QGuiApplication::platformName() != QLatin1String("offscreen"))
+            raise();
         activateWindow();
     } else {
         hide();

@@ -109,14 +109,6 @@ void CDappleDialog::OnNcPaint(IDialogCanvas& canvas)
         PaintSkinFrame(canvas, SkinFrame());
 }
 
-BOOL CDappleDialog::OnNcActivate(BOOL)
-{
-    // The frame repaints in its new state (WM_NCPAINT).
-    if (IDialogView* view = View())
-        view->RepaintFrame();
-    return TRUE;
-}
-
 int CDappleDialog::OnNcHitTest(POINT pt)
 {
     const CDialogRect w = GetWindowRect();

@@ -3,7 +3,8 @@
 // then remembers the dialog's style and takes the caption buttons away
 // (minimise, maximise and the system menu with its close box). It paints
 // the client background in the skin's colour with the backgrounds of its
-// group boxes and optional separator lines, the skinned frame and caption,
+// group boxes and optional separator lines, and the skinned frame and
+// caption (repainted in its new state on activation, as the base does); it
 // answers the hit test and presses on the frame as the skin's tables say,
 // and gives each control the string of its id as tooltip.
 #pragma once
@@ -56,7 +57,6 @@ protected:
     BOOL OnInitDialog() override;
     void OnEraseBkgnd(IDialogCanvas& canvas) override;
     void OnNcPaint(IDialogCanvas& canvas) override;
-    BOOL OnNcActivate(BOOL bActive) override;
     int OnNcHitTest(POINT pt) override;
     void OnNcLButtonDown(int nHitTest, POINT pt) override;
     std::string OnToolTipText(int id) override;
