@@ -2,14 +2,17 @@
 // - a notifier run in which nothing is due (the user chose to be reminded
 //   later) against the smallest program that opens the same store and reads
 //   one value: the dialogs' toolkit must cost such a run nothing;
-// - the update dialog from process start to its first paint (module loaded
-//   and Qt started on demand, template, texts, picture, layout) against a
-//   bare Qt window of the same size.
+// - the skinned update dialog from process start to its first paint whole
+//   (module loaded and Qt started on demand, template, texts, picture,
+//   layout, the skin's frame, caption and button images) against a bare Qt
+//   window of the same outer size.
 // Both dialogs run on Qt's offscreen platform.
 // bench-layers: update
 #include "CustomCode/Common/cmRegistryKey.h"
+#include "platform/gdi32/FontMetrics.h"
 #include "platform/kernel32/ChildProcess.h"
 #include "platform/kernel32/Environment.h"
+#include "platform/kernel32/MulDiv.h"
 #include "platform/linux/TempDirectory.h"
 #include "update/BSURegistryLayout.h"
 #include "update/CNotificationData.h"
@@ -84,8 +87,12 @@ BENCHMARK(BM_UpdateDialogVisible)->Unit(benchmark::kMillisecond)->UseRealTime();
 void BM_BareQtWindowVisible(benchmark::State& state)
 {
     SetEnvironmentVariableA("QT_QPA_PLATFORM", "offscreen");
-    // The update dialog's client area with the sample picture.
-    Time(state, {Build("bench/probes/bench_probe_bare_qt"), "526", "388"});
+    // The update dialog's outer size with the sample picture: 500 x 300 and
+    // 32 across, the buttons' row (24 dialog units of the dialog font) and
+    // 74 down.
+    platform::FontBaseUnits units;
+    const int buttons = platform::MeasureFontBaseUnits("DejaVu Sans", 11, &units) ? MulDiv(24, units.cy, 8) : 39;
+    Time(state, {Build("bench/probes/bench_probe_bare_qt"), "532", std::to_string(300 + buttons + 74)});
 }
 BENCHMARK(BM_BareQtWindowVisible)->Unit(benchmark::kMillisecond)->UseRealTime();
 

@@ -5,7 +5,7 @@
 
 #include "platform/kernel32/WinError.h"
 #include "platform/user32/WinUser.h"
-#include "ui/CDappleDialog.h"
+#include "ui/skin/CDappleDialog.h"
 
 class BSU_DeleteUpgrade : public CDappleDialog {
 public:

@@ -7,7 +7,7 @@
 
 #include "CustomCode/Common/cmPicture.h"
 #include "platform/user32/WinUser.h"
-#include "ui/CDappleDialog.h"
+#include "ui/skin/CDappleDialog.h"
 #include "update/CBSUMetaData.h"
 
 class CBSUDlg : public CDappleDialog {

@@ -6,7 +6,7 @@
 #include "CustomCode/Common/cmBuffer.h"
 #include "platform/kernel32/WinError.h"
 #include "platform/riched/RichEdit.h"
-#include "ui/CDappleDialog.h"
+#include "ui/skin/CDappleDialog.h"
 
 class CBSU_MoreDetails : public CDappleDialog {
 public:

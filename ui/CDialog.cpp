@@ -43,6 +43,19 @@ CDialogBaseUnits BaseUnitsFor(int pixelSize)
 
 }  // namespace
 
+std::string CDialogControl::ClassName() const
+{
+    switch (classAtom) {
+    case CDialogTemplate::kButton: return "Button";
+    case CDialogTemplate::kEdit: return "Edit";
+    case CDialogTemplate::kStatic: return "Static";
+    case 0x83: return "ListBox";
+    case 0x84: return "ScrollBar";
+    case 0x85: return "ComboBox";
+    default: return className;
+    }
+}
+
 bool CDialogControl::IsPushButton() const
 {
     const DWORD type = style & BS_TYPEMASK;
@@ -62,6 +75,11 @@ bool CDialogControl::IsRichEdit() const
 
 CDialog::CDialog(UINT nIDTemplate) : m_nIDTemplate(nIDTemplate) {}
 
+CDialog::CDialog(const CDialogTemplate& dialogTemplate)
+    : m_nIDTemplate(0), m_template(dialogTemplate), m_bTemplateGiven(true)
+{
+}
+
 CDialog::~CDialog() = default;
 
 CDialog* CDialog::ActiveDialog()
@@ -71,10 +89,11 @@ CDialog* CDialog::ActiveDialog()
 
 bool CDialog::Build()
 {
-    if (!m_template.Load(static_cast<WORD>(m_nIDTemplate)))
+    if (!m_bTemplateGiven && !m_template.Load(static_cast<WORD>(m_nIDTemplate)))
         return false;
     m_fontPixels = MulDiv(m_template.fontPointSize != 0 ? m_template.fontPointSize : 8, kScreenDpi, 72);
     m_baseUnits = BaseUnitsFor(m_fontPixels);
+    m_font = CFontSpec{kFontFamily, m_fontPixels, 400};
     m_style = m_template.style;
     m_caption = m_template.caption;
     m_controls.clear();
@@ -100,13 +119,17 @@ bool CDialog::Build()
         if (m_focusId == 0 && c.visible && (c.style & WS_TABSTOP) != 0)
             m_focusId = c.id;
     const CDialogRect client = MapDialogRect(m_template.rect, m_baseUnits);
-    m_window.cx = client.cx + 2 * kFrameWidth;
-    m_window.cy = client.cy + 2 * kFrameWidth + kCaptionHeight;
+    const CWindowFrame frame = Frame();
+    m_window.cx = client.cx + frame.ExtraWidth();
+    m_window.cy = client.cy + frame.ExtraHeight();
     m_window.x = client.x;
     m_window.y = client.y;
     m_bCentre = (m_style & DS_CENTER) != 0;
     m_bVisible = false;
     m_bEnded = false;
+    m_bActive = false;
+    m_bMinimised = false;
+    m_bMaximised = false;
     m_nResult = -1;
     return true;
 }
@@ -250,13 +273,50 @@ std::string CDialog::GetDlgItemText(int id) const
 
 bool CDialog::MoveDlgItem(int id, int x, int y)
 {
+    const CDialogControl* c = GetDlgItem(id);
+    return c != nullptr && SetDlgItemRect(id, CDialogRect{x, y, c->rect.cx, c->rect.cy});
+}
+
+bool CDialog::SetDlgItemRect(int id, const CDialogRect& rect)
+{
     CDialogControl* c = Find(id);
     if (c == nullptr)
         return false;
-    c->rect.x = x;
-    c->rect.y = y;
+    c->rect = rect;
     if (m_view != nullptr)
         m_view->SetControlGeometry(c->id, c->rect);
+    return true;
+}
+
+bool CDialog::ModifyDlgItemStyleEx(int id, DWORD dwRemove, DWORD dwAdd)
+{
+    CDialogControl* c = Find(id);
+    if (c == nullptr)
+        return false;
+    c->exStyle = (c->exStyle & ~dwRemove) | dwAdd;
+    return true;
+}
+
+bool CDialog::SetDlgItemBackground(int id, COLORREF colour)
+{
+    CDialogControl* c = Find(id);
+    if (c == nullptr || !c->IsRichEdit())
+        return false;
+    c->hasBackground = true;
+    c->background = colour;
+    if (m_view != nullptr)
+        m_view->RepaintControl(c->id);
+    return true;
+}
+
+bool CDialog::SetDlgItemFont(int id, const CFontSpec* font)
+{
+    CDialogControl* c = Find(id);
+    if (c == nullptr)
+        return false;
+    c->font = font;
+    if (m_view != nullptr)
+        m_view->RepaintControl(c->id);
     return true;
 }
 
@@ -271,11 +331,12 @@ CDialogRect CDialog::GetClientRect() const
 {
     // Client coordinates start at 0, 0; x and y give the client area's offset
     // inside the window, for the owner placement of owned dialogs.
+    const CWindowFrame frame = Frame();
     CDialogRect r;
-    r.x = kFrameWidth;
-    r.y = kFrameWidth + kCaptionHeight;
-    r.cx = m_window.cx - 2 * kFrameWidth;
-    r.cy = m_window.cy - 2 * kFrameWidth - kCaptionHeight;
+    r.x = frame.ClientLeft();
+    r.y = frame.ClientTop();
+    r.cx = m_window.cx - frame.ExtraWidth();
+    r.cy = m_window.cy - frame.ExtraHeight();
     if (r.cx < 0)
         r.cx = 0;
     if (r.cy < 0)
@@ -370,14 +431,122 @@ void CDialog::OnSysCommand(UINT nID, LPARAM)
         m_bDefaultSysCommand = true;
 }
 
-bool CDialog::ViewMoveRequest()
+void CDialog::SendSysCommand(UINT nID, LPARAM lParam)
 {
+    if (m_bEnded)
+        return;
+    m_bDefaultSysCommand = false;
+    OnSysCommand(nID, lParam);
+    if (m_bDefaultSysCommand && m_view != nullptr && !m_bEnded)
+        m_view->DefaultSysCommand(nID);
+}
+
+bool CDialog::ViewMoveRequest(int x, int y)
+{
+    // The window system has already moved the window: the command's
+    // default handling is done, only the dialog's answer counts.
     m_bDefaultSysCommand = false;
     OnSysCommand(SC_MOVE, 0);
+    if (m_bDefaultSysCommand) {
+        m_window.x = x;
+        m_window.y = y;
+    }
     return m_bDefaultSysCommand;
 }
 
 void CDialog::OnPaint(HDC) {}
+
+void CDialog::OnEraseBkgnd(IDialogCanvas& canvas)
+{
+    const CDialogRect c = GetClientRect();
+    canvas.FillRect(MakeRect(0, 0, c.cx, c.cy), RGB(240, 240, 240));
+}
+
+void CDialog::OnNcPaint(IDialogCanvas& canvas)
+{
+    // A plain frame: grey bands and a blue caption with the title in white.
+    const CWindowFrame frame = Frame();
+    const int w = m_window.cx;
+    const int h = m_window.cy;
+    canvas.FillRect(MakeRect(0, 0, w, h), RGB(212, 208, 200));
+    if (frame.border > 0)
+        canvas.FillRect(MakeRect(0, h - 1, w, 1), RGB(64, 64, 64));
+    if (frame.caption > 0) {
+        const RECT caption = MakeRect(frame.border, frame.border, w - 2 * frame.border, frame.caption);
+        canvas.FillRect(caption, m_bActive ? RGB(10, 36, 106) : RGB(128, 128, 128));
+        const RECT text{caption.left + 4, caption.top, caption.right - 4, caption.bottom};
+        canvas.DrawText(m_caption, text, m_font, RGB(255, 255, 255),
+                        DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
+    }
+}
+
+BOOL CDialog::OnNcActivate(BOOL)
+{
+    if (m_view != nullptr)
+        m_view->RepaintFrame();
+    return TRUE;
+}
+
+int CDialog::OnNcHitTest(POINT pt)
+{
+    const RECT window = MakeRect(m_window.x, m_window.y, m_window.cx, m_window.cy);
+    return Frame().HitTest(window, pt);
+}
+
+void CDialog::OnNcLButtonDown(int nHitTest, POINT pt)
+{
+    const UINT command = DefaultNcButtonCommand(nHitTest);
+    if (command != 0)
+        SendSysCommand(command, static_cast<LPARAM>((pt.x & 0xFFFF) | ((pt.y & 0xFFFF) << 16)));
+}
+
+std::string CDialog::OnToolTipText(int)
+{
+    return {};
+}
+
+CSkinControl* CDialog::SkinControl(int) const
+{
+    return nullptr;
+}
+
+int CDialog::ViewNcHitTest(POINT pt)
+{
+    return OnNcHitTest(pt);
+}
+
+void CDialog::ViewNcLButtonDown(POINT pt)
+{
+    if (!m_bEnded)
+        OnNcLButtonDown(OnNcHitTest(pt), pt);
+}
+
+void CDialog::ViewNcPaint(IDialogCanvas& canvas)
+{
+    OnNcPaint(canvas);
+}
+
+void CDialog::ViewNcActivate(bool active)
+{
+    m_bActive = active;
+    OnNcActivate(active ? TRUE : FALSE);
+}
+
+void CDialog::ViewWindowState(bool minimised, bool maximised)
+{
+    m_bMinimised = minimised;
+    m_bMaximised = maximised;
+}
+
+void CDialog::ViewEraseBackground(IDialogCanvas& canvas)
+{
+    OnEraseBkgnd(canvas);
+}
+
+std::string CDialog::ViewToolTipText(int id)
+{
+    return Find(id) != nullptr ? OnToolTipText(id) : std::string();
+}
 
 void CDialog::ViewCommand(int id)
 {
@@ -410,8 +579,7 @@ void CDialog::ViewEnter()
 
 void CDialog::ViewCloseRequest()
 {
-    if (!m_bEnded)
-        OnSysCommand(SC_CLOSE, 0);
+    SendSysCommand(SC_CLOSE, 0);
 }
 
 void CDialog::ViewPaint(HDC hdc)

@@ -10,6 +10,13 @@
 // which route them as the window messages would: commands to OnCommand,
 // Escape to IDCANCEL, Enter to the focused push button or the default one,
 // a close request to OnSysCommand(SC_CLOSE).
+//
+// The window is frameless: the dialog paints its own frame and caption
+// (OnNcPaint) and answers the hit test and presses on them (OnNcHitTest,
+// OnNcLButtonDown) as the system's non-client handling does, so the window
+// is exactly the outer size the layout gives. A system command the dialog
+// lets through (moving, sizing, minimising ...) is carried out by the view
+// with the window system's own means.
 #pragma once
 
 #include "platform/gdi32/DeviceContext.h"
@@ -17,6 +24,8 @@
 #include "platform/riched/RichEdit.h"
 #include "platform/user32/WinUser.h"
 #include "ui/CDialogTemplate.h"
+#include "ui/CWindowFrame.h"
+#include "ui/DialogCanvas.h"
 #include "ui/DialogView.h"
 #include "ui/rtf/RtfDocument.h"
 
@@ -34,23 +43,29 @@ struct CDialogControl {
     std::string text;  // UTF-8
     bool visible = false;
     std::shared_ptr<const RtfDocument> richText;  // a rich-edit control's content
+    bool hasBackground = false;  // EM_SETBKGNDCOLOR was sent
+    COLORREF background = 0;
+    const CFontSpec* font = nullptr;  // WM_SETFONT; null: the dialog font
 
+    // The window class: "Button", "Edit", "Static", "ListBox", "ScrollBar",
+    // "ComboBox" for the predefined atoms, else the template's name.
+    std::string ClassName() const;
     bool IsPushButton() const;
     bool IsRichEdit() const;
     bool IsDefaultButton() const;
 };
 
+class CSkinControl;
+
 class CDialog {
 public:
-    // The frame around the client area of a dialog with a caption and a
-    // modal frame, in pixels.
-    static constexpr int kFrameWidth = 3;
-    static constexpr int kCaptionHeight = 19;
     // Every template font is shown as this family, at the template's point
     // size on a 96 dots-per-inch surface.
     static constexpr const char* kFontFamily = "DejaVu Sans";
 
     explicit CDialog(UINT nIDTemplate);
+    // A dialog built from a template in memory (a message box).
+    explicit CDialog(const CDialogTemplate& dialogTemplate);
     virtual ~CDialog();
     CDialog(const CDialog&) = delete;
     CDialog& operator=(const CDialog&) = delete;
@@ -74,10 +89,28 @@ public:
     LONG StreamIn(int id, UINT format, EDITSTREAM& es);
     // Moves a control to x, y of the client area, keeping its size.
     bool MoveDlgItem(int id, int x, int y);
+    // Gives a control a new client rectangle.
+    bool SetDlgItemRect(int id, const CDialogRect& rect);
+    bool ModifyDlgItemStyleEx(int id, DWORD dwRemove, DWORD dwAdd);
+    // EM_SETBKGNDCOLOR of a rich-edit control.
+    bool SetDlgItemBackground(int id, COLORREF colour);
+    // WM_SETFONT: the control's text in that font (which must outlive the
+    // dialog), null for the dialog font.
+    bool SetDlgItemFont(int id, const CFontSpec* font);
     // The outer rectangle, screen coordinates.
     void SetWindowPos(int x, int y, int cx, int cy);
     CDialogRect GetWindowRect() const { return m_window; }
+    // The client area's size, and in x, y its offset inside the window.
     CDialogRect GetClientRect() const;
+    // The frame of the dialog's style: its border and caption.
+    CWindowFrame Frame() const { return CWindowFrame::ForStyle(m_style); }
+    // Whether the window is the active one (the last WM_NCACTIVATE).
+    bool IsActive() const { return m_bActive; }
+    bool IsIconic() const { return m_bMinimised; }
+    bool IsZoomed() const { return m_bMaximised; }
+    // WM_SYSCOMMAND: OnSysCommand decides; a command it lets through to the
+    // default handling is carried out by the view.
+    void SendSysCommand(UINT nID, LPARAM lParam = 0);
     void CenterWindow();
     void ShowWindow(int nCmdShow);
     bool IsWindowVisible() const { return m_bVisible; }
@@ -92,6 +125,8 @@ public:
     int LogPixels(int index) const;
     const CDialogBaseUnits& BaseUnits() const { return m_baseUnits; }
     int FontPixelSize() const { return m_fontPixels; }
+    // The dialog font as the canvas draws it.
+    const CFontSpec& DialogFont() const { return m_font; }
     const std::vector<CDialogControl>& Controls() const { return m_controls; }
     UINT TemplateId() const { return m_nIDTemplate; }
 
@@ -100,11 +135,29 @@ public:
     void ViewEscape();
     void ViewEnter();
     void ViewCloseRequest();
-    // The user moves the window by its caption (SC_MOVE); false when the
-    // dialog swallows the command and the window must stay where it was.
-    bool ViewMoveRequest();
+    // The window system moved the window (a drag the window manager made,
+    // SC_MOVE); false when the dialog swallows the command and the window
+    // must go back where it was. Let through, the window's place is x, y.
+    bool ViewMoveRequest(int x, int y);
     void ViewPaint(HDC hdc);
     void ViewFocus(int id);
+    // The non-client area: the hit code of a point (screen coordinates), a
+    // press of the left button there, the frame's painting, activation.
+    int ViewNcHitTest(POINT pt);
+    void ViewNcLButtonDown(POINT pt);
+    void ViewNcPaint(IDialogCanvas& canvas);
+    void ViewNcActivate(bool active);
+    // The window went minimised, maximised or back to normal.
+    void ViewWindowState(bool minimised, bool maximised);
+    // The client background, painted before the client area and controls.
+    void ViewEraseBackground(IDialogCanvas& canvas);
+    // TTN_NEEDTEXT for a control: its tooltip, empty for none.
+    std::string ViewToolTipText(int id);
+    // The window has painted itself and its controls.
+    void ViewPainted() { OnWindowPainted(); }
+    // The wrapper that skins a control, or null when the control paints as
+    // the toolkit's own.
+    virtual CSkinControl* SkinControl(int id) const;
     IDialogView* View() const { return m_view.get(); }
 
     // The dialog that runs modally on top on this thread, or null.
@@ -123,6 +176,21 @@ protected:
     // box does (IDCANCEL) and lets the others (moving ...) take place.
     virtual void OnSysCommand(UINT nID, LPARAM lParam);
     virtual void OnPaint(HDC hdc);
+    // WM_ERASEBKGND: the base fills the client area with the face colour.
+    virtual void OnEraseBkgnd(IDialogCanvas& canvas);
+    // WM_NCPAINT: the base paints a plain frame and caption with the title.
+    virtual void OnNcPaint(IDialogCanvas& canvas);
+    // WM_NCACTIVATE: the base repaints the frame in its new state
+    // (WM_NCPAINT); TRUE.
+    virtual BOOL OnNcActivate(BOOL bActive);
+    // WM_NCHITTEST: the system's hit test of the frame (CWindowFrame).
+    virtual int OnNcHitTest(POINT pt);
+    // WM_NCLBUTTONDOWN: the default handling sends the hit's system command
+    // (DefaultNcButtonCommand).
+    virtual void OnNcLButtonDown(int nHitTest, POINT pt);
+    // TTN_NEEDTEXT; the base has no tooltips.
+    virtual std::string OnToolTipText(int id);
+    virtual void OnWindowPainted() {}
 
 private:
     bool Build();
@@ -131,8 +199,10 @@ private:
 
     UINT m_nIDTemplate;
     CDialogTemplate m_template;
+    bool m_bTemplateGiven = false;
     CDialogBaseUnits m_baseUnits;
     int m_fontPixels = 0;
+    CFontSpec m_font;
     std::vector<CDialogControl> m_controls;
     std::string m_caption;
     DWORD m_style = 0;
@@ -143,6 +213,9 @@ private:
     HICON m_hBigIcon = nullptr;
     HICON m_hSmallIcon = nullptr;
     bool m_bEnded = false;
+    bool m_bActive = false;
+    bool m_bMinimised = false;
+    bool m_bMaximised = false;
     int m_nResult = -1;
     bool m_bDefaultSysCommand = false;
     std::unique_ptr<IDialogView> m_view;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "platform/gdi32/DeviceContext.h"
+#include "platform/user32/WinUser.h"
 #include "ui/CDialog.h"
 
 class CDialogMeasureDC : public platform::DeviceContext {

@@ -8,7 +8,9 @@
 
 #include "platform/gdi32/DeviceContext.h"
 #include "platform/kernel32/WinTypes.h"
+#include "platform/user32/WinUser.h"
 #include "ui/CDialogTemplate.h"
+#include "ui/DialogCanvas.h"
 #include "ui/rtf/RtfDocument.h"
 
 #include <memory>
@@ -27,8 +29,8 @@ public:
     virtual void SetControlVisible(WORD id, bool visible) = 0;
     // Replaces the whole content of a rich-edit control.
     virtual void SetControlRichText(WORD id, const RtfDocument& document) = 0;
-    // The outer rectangle in screen coordinates; the client area is that
-    // minus the dialog frame the dialog computes.
+    // The outer rectangle in screen coordinates, and the client area's size
+    // and offset inside it (the window paints its frame itself).
     virtual void SetWindowGeometry(const CDialogRect& outer, const CDialogRect& client) = 0;
     // Places the window in the middle of the screen; gives the new outer
     // rectangle.
@@ -38,6 +40,13 @@ public:
     virtual void SetIcon(const platform::PixelImage* image) = 0;
     virtual void SetEnabled(bool enabled) = 0;
     virtual void Repaint() = 0;
+    virtual void RepaintControl(WORD id) = 0;
+    // The frame and caption (WM_NCPAINT).
+    virtual void RepaintFrame() = 0;
+    // Carries out a system command the dialog let through: SC_MOVE and
+    // SC_SIZE with the window system's own move and resize, SC_MINIMIZE,
+    // SC_MAXIMIZE, SC_RESTORE; the others have nothing to do here.
+    virtual void DefaultSysCommand(UINT nID) = 0;
 };
 
 class IGuiToolkit {
@@ -52,6 +61,9 @@ public:
     virtual void RunModalLoop(CDialog& dialog) = 0;
     // Makes a running modal loop look at its dialog again.
     virtual void WakeUp() = 0;
+    // The size text takes in a font (DrawText formats as IDialogCanvas has
+    // them; wrapped at width with DT_WORDBREAK).
+    virtual CTextExtent MeasureText(const std::string& utf8, const CFontSpec& font, int width, UINT format) = 0;
 };
 
 // The entry the toolkit module exports.

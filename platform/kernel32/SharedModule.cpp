@@ -26,13 +26,18 @@ void* SharedModule::Symbol(const char* name) const
     return m_handle != nullptr ? ::dlsym(m_handle, name) : nullptr;
 }
 
-std::string ExecutableFolder()
+std::string ExecutablePath()
 {
     char buf[PATH_MAX];
     const ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
-    if (n <= 0)
+    return n > 0 ? std::string(buf, static_cast<std::size_t>(n)) : std::string();
+}
+
+std::string ExecutableFolder()
+{
+    const std::string path = ExecutablePath();
+    if (path.empty())
         return ".";
-    std::string path(buf, static_cast<std::size_t>(n));
     const std::size_t slash = path.rfind('/');
     return slash == 0 ? "/" : path.substr(0, slash);
 }

@@ -27,6 +27,9 @@ private:
     std::string m_error;
 };
 
+// The running program's file, as an absolute path.
+std::string ExecutablePath();
+
 // The folder of the running program's file (no trailing separator).
 std::string ExecutableFolder();
 

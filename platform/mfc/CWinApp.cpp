@@ -44,6 +44,8 @@ BOOL CWinApp::OnCmdMsg(UINT nID)
 
 void CWinApp::OnHelp() { ++m_nHelpRequests; }
 
+int CWinApp::DoMessageBox(LPCSTR, UINT, UINT) { return 0; }
+
 CWinApp* AfxGetApp() { return s_pApp; }
 
 int AfxWinMain()
@@ -54,6 +56,12 @@ int AfxWinMain()
     if (!pApp->InitInstance())
         return pApp->ExitInstance();
     return pApp->Run();
+}
+
+int AfxMessageBox(LPCSTR lpszText, UINT nType, UINT nIDHelp)
+{
+    CWinApp* pApp = AfxGetApp();
+    return pApp != nullptr ? pApp->DoMessageBox(lpszText, nType, nIDHelp) : 0;
 }
 
 BOOL AfxInitRichEdit()

@@ -9,8 +9,8 @@
 #pragma once
 
 #include "platform/kernel32/WinTypes.h"
+#include "platform/user32/WinUser.h"
 
-constexpr UINT WM_COMMAND = 0x0111;
 constexpr UINT ID_HELP = 0xE146;
 
 class CWinApp;
@@ -46,6 +46,12 @@ public:
     // The framework's default help handler. There is no help file.
     void OnHelp();
 
+    // Shows a message box for the application (AfxMessageBox comes here) and
+    // gives the id of the button pressed. This platform has no message box
+    // of its own: the base shows none and gives 0, as a message box that
+    // cannot be created does; a GUI application supplies one.
+    virtual int DoMessageBox(LPCSTR lpszPrompt, UINT nType, UINT nIDPrompt);
+
     // Times OnHelp ran; tells tests and diagnostics that routing reached it.
     int GetHelpRequests() const { return m_nHelpRequests; }
 
@@ -58,6 +64,10 @@ CWinApp* AfxGetApp();
 
 // Runs the application object; its result is the process exit code.
 int AfxWinMain();
+
+// The application's message box (CWinApp::DoMessageBox); 0 without an
+// application object.
+int AfxMessageBox(LPCSTR lpszText, UINT nType = MB_OK, UINT nIDHelp = 0);
 
 // Makes the rich-edit control available to dialogs; TRUE when it is.
 BOOL AfxInitRichEdit();

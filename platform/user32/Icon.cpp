@@ -90,16 +90,6 @@ std::string UpperName(LPCSTR name)
 
 }  // namespace
 
-int GetSystemMetrics(int index)
-{
-    // The standard icon size; nothing else the program asks for is kept.
-    switch (index) {
-    case SM_CXICON:
-    case SM_CYICON: return 32;
-    default: return 0;
-    }
-}
-
 HICON LoadIconA(HINSTANCE hInstance, LPCSTR lpIconName)
 {
     if (lpIconName == nullptr) {

@@ -1,16 +1,9 @@
-// Icons and the system metrics that size them: LoadIconA, DrawIcon and
-// GetSystemMetrics.
+// Icons: LoadIconA, DrawIcon. Their size is GetSystemMetrics' (WinUser.h).
 #pragma once
 
 #include "platform/gdi32/DeviceContext.h"
 #include "platform/kernel32/WinTypes.h"
 #include "platform/user32/WinUser.h"
-
-// GetSystemMetrics indexes.
-constexpr int SM_CXICON = 11;
-constexpr int SM_CYICON = 12;
-
-int GetSystemMetrics(int index);
 
 // Icons: LoadIconA finds a group-icon resource (RT_GROUP_ICON, the bytes of an
 // .ico file) and keeps its image closest to SM_CXICON × SM_CYICON. DrawIcon

@@ -121,6 +121,7 @@ constexpr UINT WM_CREATE = 0x0001;
 constexpr UINT WM_DESTROY = 0x0002;
 constexpr UINT WM_PAINT = 0x000F;
 constexpr UINT WM_CLOSE = 0x0010;
+constexpr UINT WM_ERASEBKGND = 0x0014;
 constexpr UINT WM_QUERYDRAGICON = 0x0037;
 constexpr UINT WM_SETICON = 0x0080;
 constexpr UINT WM_INITDIALOG = 0x0110;
@@ -129,6 +130,10 @@ constexpr UINT WM_SYSCOMMAND = 0x0112;
 constexpr UINT WM_QUIT = 0x0012;
 constexpr UINT WM_NCCREATE = 0x0081;
 constexpr UINT WM_NCDESTROY = 0x0082;
+constexpr UINT WM_NCHITTEST = 0x0084;
+constexpr UINT WM_NCPAINT = 0x0085;
+constexpr UINT WM_NCACTIVATE = 0x0086;
+constexpr UINT WM_NCLBUTTONDOWN = 0x00A1;
 constexpr UINT WM_KEYDOWN = 0x0100;
 constexpr UINT WM_KEYUP = 0x0101;
 constexpr UINT WM_CHAR = 0x0102;
@@ -186,9 +191,13 @@ constexpr DWORD WS_TABSTOP = 0x00010000;
 constexpr DWORD WS_VSCROLL = 0x00200000;
 constexpr DWORD WS_HSCROLL = 0x00100000;
 constexpr DWORD WS_BORDER = 0x00800000;
+constexpr DWORD WS_DLGFRAME = 0x00400000;
+constexpr DWORD WS_MINIMIZEBOX = 0x00020000;  // top-level windows only
+constexpr DWORD WS_MAXIMIZEBOX = 0x00010000;  // top-level windows only
 constexpr DWORD WS_EX_TOOLWINDOW = 0x00000080;
 constexpr DWORD WS_EX_TOPMOST = 0x00000008;
 constexpr DWORD WS_EX_TRANSPARENT = 0x00000020;
+constexpr DWORD WS_EX_CLIENTEDGE = 0x00000200;
 
 // Dialog, button and static styles.
 constexpr DWORD DS_SYSMODAL = 0x0002;
@@ -196,13 +205,89 @@ constexpr DWORD DS_MODALFRAME = 0x0080;
 constexpr DWORD DS_CENTER = 0x0800;
 constexpr DWORD BS_PUSHBUTTON = 0x0000;
 constexpr DWORD BS_DEFPUSHBUTTON = 0x0001;
+constexpr DWORD BS_CHECKBOX = 0x0002;
+constexpr DWORD BS_AUTOCHECKBOX = 0x0003;
+constexpr DWORD BS_RADIOBUTTON = 0x0004;
+constexpr DWORD BS_3STATE = 0x0005;
+constexpr DWORD BS_AUTO3STATE = 0x0006;
+constexpr DWORD BS_GROUPBOX = 0x0007;
+constexpr DWORD BS_USERBUTTON = 0x0008;
+constexpr DWORD BS_AUTORADIOBUTTON = 0x0009;
+constexpr DWORD BS_OWNERDRAW = 0x000B;
 constexpr DWORD BS_TYPEMASK = 0x000F;
+constexpr DWORD BS_PUSHLIKE = 0x1000;
+constexpr DWORD BS_FLAT = 0x8000;
 constexpr DWORD ES_MULTILINE = 0x0004;
 constexpr DWORD ES_READONLY = 0x0800;
+constexpr DWORD SS_LEFT = 0x0000;
+constexpr DWORD SS_CENTER = 0x0001;
+constexpr DWORD SS_RIGHT = 0x0002;
+constexpr DWORD SS_ICON = 0x0003;
+constexpr DWORD SS_LEFTNOWORDWRAP = 0x000C;
+constexpr DWORD SS_BITMAP = 0x000E;
+constexpr DWORD SS_TYPEMASK = 0x001F;
+constexpr DWORD SS_NOPREFIX = 0x0080;
+constexpr DWORD CBS_SIMPLE = 0x0001;
+constexpr DWORD CBS_TYPEMASK = 0x0003;
+constexpr DWORD SBS_SIZEGRIP = 0x0010;
 
 // Dialog results and command ids.
 constexpr int IDOK = 1;
 constexpr int IDCANCEL = 2;
+constexpr int IDABORT = 3;
+constexpr int IDRETRY = 4;
+constexpr int IDIGNORE = 5;
+constexpr int IDYES = 6;
+constexpr int IDNO = 7;
+constexpr int IDHELP = 9;
+
+// Message box types, icons, default buttons and options.
+constexpr UINT MB_OK = 0x0000;
+constexpr UINT MB_OKCANCEL = 0x0001;
+constexpr UINT MB_ABORTRETRYIGNORE = 0x0002;
+constexpr UINT MB_YESNOCANCEL = 0x0003;
+constexpr UINT MB_YESNO = 0x0004;
+constexpr UINT MB_RETRYCANCEL = 0x0005;
+constexpr UINT MB_TYPEMASK = 0x000F;
+constexpr UINT MB_ICONHAND = 0x0010;
+constexpr UINT MB_ICONQUESTION = 0x0020;
+constexpr UINT MB_ICONEXCLAMATION = 0x0030;
+constexpr UINT MB_ICONASTERISK = 0x0040;
+constexpr UINT MB_ICONMASK = 0x00F0;
+constexpr UINT MB_DEFBUTTON1 = 0x0000;
+constexpr UINT MB_DEFBUTTON2 = 0x0100;
+constexpr UINT MB_DEFBUTTON3 = 0x0200;
+constexpr UINT MB_DEFBUTTON4 = 0x0300;
+constexpr UINT MB_DEFMASK = 0x0F00;
+constexpr UINT MB_HELP = 0x4000;
+
+// WM_NCHITTEST results.
+constexpr int HTNOWHERE = 0;
+constexpr int HTCLIENT = 1;
+constexpr int HTCAPTION = 2;
+constexpr int HTSYSMENU = 3;
+constexpr int HTMINBUTTON = 8;
+constexpr int HTMAXBUTTON = 9;
+constexpr int HTLEFT = 10;
+constexpr int HTRIGHT = 11;
+constexpr int HTTOP = 12;
+constexpr int HTTOPLEFT = 13;
+constexpr int HTTOPRIGHT = 14;
+constexpr int HTBOTTOM = 15;
+constexpr int HTBOTTOMLEFT = 16;
+constexpr int HTBOTTOMRIGHT = 17;
+constexpr int HTBORDER = 18;
+constexpr int HTCLOSE = 20;
+
+// DrawTextA formats.
+constexpr UINT DT_LEFT = 0x0000;
+constexpr UINT DT_CENTER = 0x0001;
+constexpr UINT DT_RIGHT = 0x0002;
+constexpr UINT DT_VCENTER = 0x0004;
+constexpr UINT DT_WORDBREAK = 0x0010;
+constexpr UINT DT_SINGLELINE = 0x0020;
+constexpr UINT DT_NOPREFIX = 0x0800;
+constexpr UINT DT_END_ELLIPSIS = 0x8000;
 
 // WM_SETICON kinds.
 constexpr WPARAM ICON_SMALL = 0;
@@ -214,6 +299,7 @@ constexpr UINT SC_MOVE = 0xF010;
 constexpr UINT SC_MINIMIZE = 0xF020;
 constexpr UINT SC_MAXIMIZE = 0xF030;
 constexpr UINT SC_CLOSE = 0xF060;
+constexpr UINT SC_MOUSEMENU = 0xF090;
 constexpr UINT SC_KEYMENU = 0xF100;
 constexpr UINT SC_RESTORE = 0xF120;
 
@@ -400,6 +486,20 @@ UINT_PTR SetTimer(HWND hWnd, UINT_PTR nIDEvent, UINT uElapse, TIMERPROC lpTimerF
 BOOL KillTimer(HWND hWnd, UINT_PTR uIDEvent);
 
 // --- Broadcast, with its outcome --------------------------------------------
+
+// GetSystemMetrics indexes.
+constexpr int SM_CYCAPTION = 4;
+constexpr int SM_CXDLGFRAME = 7;
+constexpr int SM_CYDLGFRAME = 8;
+constexpr int SM_CXICON = 11;
+constexpr int SM_CYICON = 12;
+constexpr int SM_CXFRAME = 32;
+constexpr int SM_CYFRAME = 33;
+
+// The standard icon size and the classic window frame: a caption of 19
+// pixels, a dialog frame of 3 and a sizing frame of 4. 0 for what the
+// program does not ask.
+int GetSystemMetrics(int index);
 
 namespace platform {
 

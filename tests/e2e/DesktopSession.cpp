@@ -4,6 +4,7 @@
 #include "platform/kernel32/WinError.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <atomic>
 #include <chrono>
 #include <filesystem>
@@ -239,24 +240,49 @@ bool Keyboard::Move(const std::string& window, int x, int y) const
 
 std::string Keyboard::Position(const std::string& window) const
 {
+    const WindowGeometry g = Geometry(window);
+    return g.valid ? std::to_string(g.x) + "," + std::to_string(g.y) : std::string();
+}
+
+WindowGeometry Keyboard::Geometry(const std::string& window) const
+{
     const RunResult r = Xdotool({"getwindowgeometry", "--shell", window}, 10000);
+    WindowGeometry g;
     if (!r.ended || r.exitCode != 0)
-        return {};
-    std::string x;
-    std::string y;
-    std::size_t at = 0;
-    while (at < r.out.size()) {
-        const std::size_t end = r.out.find('\n', at);
-        const std::string line = r.out.substr(at, end == std::string::npos ? std::string::npos : end - at);
-        if (line.rfind("X=", 0) == 0)
-            x = line.substr(2);
-        else if (line.rfind("Y=", 0) == 0)
-            y = line.substr(2);
-        if (end == std::string::npos)
-            break;
-        at = end + 1;
+        return g;
+    // Lines of NAME=VALUE: X, Y, WIDTH, HEIGHT (and the screen).
+    int found = 0;
+    for (const std::string& line : Lines(r.out)) {
+        const std::size_t eq = line.find('=');
+        if (eq == std::string::npos)
+            continue;
+        const std::string name = line.substr(0, eq);
+        int* field = name == "X" ? &g.x : name == "Y" ? &g.y : name == "WIDTH" ? &g.width : name == "HEIGHT" ? &g.height
+                                                                                                            : nullptr;
+        if (field != nullptr) {
+            *field = std::atoi(line.c_str() + eq + 1);
+            ++found;
+        }
     }
-    return x.empty() || y.empty() ? std::string() : x + "," + y;
+    g.valid = found == 4;
+    return g;
+}
+
+bool Keyboard::Drag(const std::string& window, int x, int y, int toX, int toY) const
+{
+    const RunResult r = Xdotool({"mousemove", "--sync", "--window", window, std::to_string(x), std::to_string(y),
+                                 "mousedown", "1", "mousemove", "--window", window, std::to_string((x + toX) / 2),
+                                 std::to_string((y + toY) / 2), "mousemove", "--window", window, std::to_string(toX),
+                                 std::to_string(toY), "mouseup", "1"},
+                                10000);
+    return r.ended && r.exitCode == 0;
+}
+
+bool Keyboard::Click(const std::string& window, int x, int y) const
+{
+    const RunResult r =
+        Xdotool({"mousemove", "--sync", "--window", window, std::to_string(x), std::to_string(y), "click", "1"}, 10000);
+    return r.ended && r.exitCode == 0;
 }
 
 }  // namespace e2e

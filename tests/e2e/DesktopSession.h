@@ -63,8 +63,18 @@ private:
 // display, as a display manager gives a session its cookie. False on failure.
 bool WriteAuthority(const std::string& path);
 
-// A user at the keyboard of a display (with the display's authority file,
-// when it has one).
+
+// A window's place and size as the X server has it.
+struct WindowGeometry {
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+    bool valid = false;
+};
+
+// A user at the keyboard (and the mouse) of a display (with the display's
+// authority file, when it has one).
 class Keyboard {
 public:
     Keyboard(std::string display, std::string scratchFolder, std::string authorityFile = "");
@@ -84,6 +94,12 @@ public:
     bool Move(const std::string& window, int x, int y) const;
     // The window's position as xdotool reports it ("X,Y"), empty on failure.
     std::string Position(const std::string& window) const;
+    WindowGeometry Geometry(const std::string& window) const;
+    // Presses the left button at x, y of the window, moves the mouse to
+    // toX, toY of it with the button held, and lets go.
+    bool Drag(const std::string& window, int x, int y, int toX, int toY) const;
+    // A click of the left button at x, y of the window.
+    bool Click(const std::string& window, int x, int y) const;
     // What the last failing xdotool run said.
     const std::string& LastError() const { return m_lastError; }
 

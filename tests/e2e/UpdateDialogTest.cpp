@@ -6,6 +6,8 @@
 // to "Remind Me Later", then to "Do Not Update"; Enter presses the focused
 // button; Escape ends the dialog. The confirmation of "Do Not Update" has the
 // same title and starts with the focus on "Yes".
+#include "platform/gdi32/FontMetrics.h"
+#include "platform/kernel32/MulDiv.h"
 #include "tests/e2e/NotifierDesktopFixture.h"
 #include "update/CNotificationData.h"
 
@@ -229,4 +231,50 @@ TEST_F(UpdateDialogTest, TheDialogCannotBeMovedAway)
     EXPECT_EQ(after, before) << "the window stayed where it was moved";
     Press(dialog, {"Escape"});
     EXPECT_EQ(Finish(*notifier), 0);
+}
+
+TEST_F(UpdateDialogTest, TheSkinnedWindowIsTheLayoutsSizeAndStaysWhereItIs)
+{
+    StageSampleUpdate();
+    auto notifier = StartNotifier();
+    const std::string dialog = WaitForDialog(*notifier);
+    ASSERT_FALSE(dialog.empty());
+    // The window draws its own frame, so the X window is the layout's outer
+    // size: the 500 x 300 picture and 32 pixels across; the picture, the
+    // buttons' row (24 dialog units of the dialog font) and 74 pixels down.
+    platform::FontBaseUnits units;
+    ASSERT_TRUE(platform::MeasureFontBaseUnits("DejaVu Sans", 11, &units));
+    const int buttonHeight = MulDiv(24, units.cy, 8);
+    const e2e::WindowGeometry before = Keys().Geometry(dialog);
+    ASSERT_TRUE(before.valid) << Keys().LastError();
+    EXPECT_EQ(before.width, 532);
+    EXPECT_EQ(before.height, 300 + buttonHeight + 74);
+    EXPECT_EQ(before.x, (1024 - before.width) / 2) << "centred on the screen";
+    EXPECT_EQ(before.y, (768 - before.height) / 2);
+
+    // Alt+F4, a drag by the caption and a click on the frame: the dialog
+    // swallows the close and the move, and the frame does nothing.
+    Press(dialog, {"alt+F4"});
+    EXPECT_TRUE(Keys().Drag(dialog, 200, 10, 320, 90)) << Keys().LastError();
+    EXPECT_TRUE(Keys().Click(dialog, 1, 200)) << Keys().LastError();
+    // The notifier takes its input in order: once the confirmation that
+    // "Do Not Update" opens is there, all of the above has been handled.
+    Press(dialog, {"Tab", "Tab", "Return"});
+    const std::string confirm = WaitForDialog(*notifier, {dialog});
+    ASSERT_FALSE(confirm.empty()) << "Alt+F4 ended the dialog";
+    const e2e::WindowGeometry after = Keys().Geometry(dialog);
+    EXPECT_EQ(after.x, before.x);
+    EXPECT_EQ(after.y, before.y);
+    EXPECT_EQ(after.width, before.width);
+    EXPECT_EQ(after.height, before.height);
+    // The confirmation sits at 0, 0 of the update dialog's client area,
+    // inside its 3-pixel frame and below its 19-pixel caption.
+    const e2e::WindowGeometry question = Keys().Geometry(confirm);
+    EXPECT_EQ(question.x, before.x + 3);
+    EXPECT_EQ(question.y, before.y + 3 + 19);
+    Press(confirm, {"Escape"});
+    ASSERT_TRUE(Keys().WaitUntilGone(confirm, e2e::kCaption, e2e::kDialogTimeoutMs));
+    Press(dialog, {"Escape"});
+    EXPECT_EQ(Finish(*notifier), 0);
+    EXPECT_EQ(NewUpdate().empty(), false) << "nothing was answered";
 }

@@ -1,12 +1,14 @@
 // The dialogs as a user meets them: a private store and update folder (a copy
 // of the sample update), Qt's offscreen platform, and the windows found by
 // their object names (template id for the window, dialog id for a control)
-// and driven with real mouse and key events while the modal loop runs.
+// and driven with real mouse and key events while the modal loop runs. The
+// skin is set up as the notifier's start-up does it.
 #pragma once
 
 #include "platform/kernel32/Environment.h"
 #include "tests/support/TestPaths.h"
 #include "tests/update/UpdateFolderFixture.h"
+#include "ui/skin/CDappleWinApp.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -29,6 +31,9 @@ protected:
         SetEnvironmentVariableA("QT_QPA_PLATFORM", "offscreen");
         SetEnvironmentVariableA("GLM_MILESTONE", BuildPath("tools/glm-milestone").c_str());
         SetEnvironmentVariableA("BRELVO_GUI_MODULE", BuildPath("NotifierQt.so").c_str());
+        m_skin = std::make_unique<CDappleWinApp>();
+        m_skin->GetGlobals().InitColours(0);
+        m_skin->GetGlobals().SetBitmapIds(1, 2, 3, 4, 5, 6, 7, 8, 9, 132, 131, 134, 133, 135, 136, 2);
     }
 
     // The sample update copied into the private folder, named by "NewUpdate".
@@ -107,6 +112,7 @@ private:
     char m_arg0[8] = "test_ui";
     char* m_argv[2] = {m_arg0, nullptr};
     std::unique_ptr<QApplication> m_app;
+    std::unique_ptr<CDappleWinApp> m_skin;
 };
 
 }  // namespace testsupport

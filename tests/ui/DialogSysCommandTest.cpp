@@ -10,7 +10,8 @@
 TEST(DialogSysCommand, APlainDialogClosesAndMovesTheProgramsDialogsDoNeither)
 {
     CDialog plain(IDD_BSU_MOREDETAILS);
-    EXPECT_TRUE(plain.ViewMoveRequest());
+    EXPECT_TRUE(plain.ViewMoveRequest(40, 50));
+    EXPECT_EQ(plain.GetWindowRect().x, 40);
     plain.ViewCloseRequest();
     EXPECT_TRUE(plain.IsEnded());
 
@@ -18,7 +19,7 @@ TEST(DialogSysCommand, APlainDialogClosesAndMovesTheProgramsDialogsDoNeither)
     BSU_DeleteUpgrade confirm;
     CBSU_MoreDetails details;
     for (CDialog* d : std::initializer_list<CDialog*>{&update, &confirm, &details}) {
-        EXPECT_FALSE(d->ViewMoveRequest()) << d->TemplateId();
+        EXPECT_FALSE(d->ViewMoveRequest(40, 50)) << d->TemplateId();
         d->ViewCloseRequest();
         EXPECT_FALSE(d->IsEnded()) << d->TemplateId();
     }

@@ -2,41 +2,89 @@
 
 #include "ui/CDialog.h"
 #include "ui/qt/QtPainterDC.h"
+#include "ui/qt/QtSkinControls.h"
+#include "ui/qt/QtSkinText.h"
 #include "ui/qt/RtfTextDocument.h"
 
+#include <QAbstractButton>
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QHelpEvent>
 #include <QIcon>
 #include <QImage>
 #include <QKeyEvent>
-#include <QLabel>
-#include <QLineEdit>
+#include <QMouseEvent>
+#include <QMoveEvent>
 #include <QPainter>
 #include <QPixmap>
-#include <QPushButton>
-#include <QTextEdit>
-#include <QMoveEvent>
 #include <QScreen>
+#include <QTextEdit>
 #include <QTimer>
+#include <QToolTip>
 #include <QWindow>
+
+// The client area: the dialog's background (WM_ERASEBKGND), then its paint
+// handler (WM_PAINT); the controls are its children.
+class QtClientArea : public QWidget {
+public:
+    QtClientArea(CDialog& dialog, QWidget* parent) : QWidget(parent), m_dialog(dialog)
+    {
+        setObjectName(QStringLiteral("client"));
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter painter(this);
+        QtPainterDC dc(painter);
+        m_dialog.ViewEraseBackground(dc);
+        m_dialog.ViewPaint(&dc);
+    }
+
+private:
+    CDialog& m_dialog;
+};
 
 namespace {
 
-// "&More Details": the ampersand marks the mnemonic in both systems.
-QString ControlText(const std::string& text)
+Qt::Edges EdgesOf(UINT sizeCommand)
 {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    switch (sizeCommand & 0xF) {
+    case 1: return Qt::LeftEdge;
+    case 2: return Qt::RightEdge;
+    case 3: return Qt::TopEdge;
+    case 4: return Qt::TopEdge | Qt::LeftEdge;
+    case 5: return Qt::TopEdge | Qt::RightEdge;
+    case 6: return Qt::BottomEdge;
+    case 7: return Qt::BottomEdge | Qt::LeftEdge;
+    case 8: return Qt::BottomEdge | Qt::RightEdge;
+    default: return {};
+    }
+}
+
+Qt::CursorShape CursorOf(int hit)
+{
+    switch (hit) {
+    case HTLEFT:
+    case HTRIGHT: return Qt::SizeHorCursor;
+    case HTTOP:
+    case HTBOTTOM: return Qt::SizeVerCursor;
+    case HTTOPLEFT:
+    case HTBOTTOMRIGHT: return Qt::SizeFDiagCursor;
+    case HTTOPRIGHT:
+    case HTBOTTOMLEFT: return Qt::SizeBDiagCursor;
+    default: return Qt::ArrowCursor;
+    }
 }
 
 }  // namespace
 
-QtDialogWindow::QtDialogWindow(CDialog& dialog, QWidget* owner) : QWidget(nullptr, Qt::Dialog), m_dialog(dialog)
+QtDialogWindow::QtDialogWindow(CDialog& dialog, QWidget* owner)
+    : QWidget(nullptr, Qt::Dialog), m_dialog(dialog), m_client(new QtClientArea(dialog, this))
 {
     setObjectName(QString::number(dialog.TemplateId()));
-    // A caption without buttons: the dialogs take the system menu away.
-    Qt::WindowFlags flags = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
-    if ((dialog.GetStyle() & WS_SYSMENU) != 0)
-        flags |= Qt::WindowCloseButtonHint;
+    // The dialog draws its own frame and caption.
+    Qt::WindowFlags flags = Qt::Dialog | Qt::FramelessWindowHint;
     // A system-modal dialog stays above every other window.
     if ((dialog.GetStyle() & DS_SYSMODAL) != 0)
         flags |= Qt::WindowStaysOnTopHint;
@@ -51,50 +99,22 @@ QtDialogWindow::QtDialogWindow(CDialog& dialog, QWidget* owner) : QWidget(nullpt
         if (windowHandle() != nullptr && owner->windowHandle() != nullptr)
             windowHandle()->setTransientParent(owner->windowHandle());
     }
-    QFont font(CDialog::kFontFamily);
-    font.setPixelSize(dialog.FontPixelSize());
-    font.setStyleStrategy(QFont::PreferDefault);
-    setFont(font);
+    setFont(ToQFont(dialog.DialogFont()));
     setAttribute(Qt::WA_DeleteOnClose, false);
+    // The frame is painted whole; nothing of the window shows through.
+    setAttribute(Qt::WA_OpaquePaintEvent, true);
+    setMouseTracking(true);
 
     for (const CDialogControl& c : dialog.Controls()) {
-        QWidget* w = nullptr;
-        if (c.IsPushButton()) {
-            auto* b = new QPushButton(this);
-            b->setAutoDefault(false);
-            b->setDefault(c.IsDefaultButton());
-            const WORD id = c.id;
-            QObject::connect(b, &QPushButton::clicked, this, [this, id] { m_dialog.ViewCommand(id); });
-            w = b;
-        } else if (c.IsRichEdit()) {
-            auto* e = new QTextEdit(this);
-            e->setReadOnly((c.style & ES_READONLY) != 0);
-            e->setAcceptRichText(true);
-            e->setTabChangesFocus(true);
-            e->setTabStopDistance(48);  // a rich-edit control's default: half an inch
-            e->setLineWrapMode((c.style & ES_AUTOHSCROLL) != 0 ? QTextEdit::NoWrap : QTextEdit::WidgetWidth);
-            e->setVerticalScrollBarPolicy((c.style & WS_VSCROLL) != 0 ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
-            e->setHorizontalScrollBarPolicy((c.style & WS_HSCROLL) != 0 ? Qt::ScrollBarAsNeeded
-                                                                        : Qt::ScrollBarAlwaysOff);
-            w = e;
-        } else if (c.classAtom == CDialogTemplate::kEdit) {
-            auto* e = new QLineEdit(this);
-            e->setReadOnly((c.style & ES_READONLY) != 0);
-            w = e;
-        } else {
-            auto* l = new QLabel(this);
-            l->setWordWrap(true);
-            l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-            if ((c.exStyle & WS_EX_TRANSPARENT) != 0)
-                l->setAttribute(Qt::WA_TranslucentBackground);
-            w = l;
-        }
+        QWidget* w = CreateControlWidget(c, dialog.SkinControl(c.id), m_client);
         w->setObjectName(QString::number(c.id));
-        if ((c.style & WS_TABSTOP) != 0)
-            w->setFocusPolicy(Qt::StrongFocus);
-        else
-            w->setFocusPolicy(Qt::NoFocus);
+        w->setFocusPolicy((c.style & WS_TABSTOP) != 0 ? Qt::StrongFocus : Qt::NoFocus);
         w->installEventFilter(this);
+        // BN_CLICKED: the button's command.
+        if (auto* b = qobject_cast<QAbstractButton*>(w)) {
+            const WORD id = c.id;
+            QObject::connect(b, &QAbstractButton::clicked, this, [this, id] { m_dialog.ViewCommand(id); });
+        }
         m_controls[c.id] = w;
     }
 }
@@ -109,18 +129,15 @@ QWidget* QtDialogWindow::Control(WORD id) const
 
 void QtDialogWindow::SetCaption(const std::string& text)
 {
-    setWindowTitle(ControlText(text));
+    // The window system knows the title too (task bars, window lists).
+    setWindowTitle(ToQString(text));
+    RepaintFrame();
 }
 
 void QtDialogWindow::SetControlText(WORD id, const std::string& text)
 {
-    QWidget* w = Control(id);
-    if (auto* b = qobject_cast<QPushButton*>(w))
-        b->setText(ControlText(text));
-    else if (auto* l = qobject_cast<QLabel*>(w))
-        l->setText(ControlText(text));
-    else if (auto* e = qobject_cast<QLineEdit*>(w))
-        e->setText(ControlText(text));
+    if (QWidget* w = Control(id))
+        SetControlWidgetText(w, text);
 }
 
 void QtDialogWindow::SetControlGeometry(WORD id, const CDialogRect& rect)
@@ -143,12 +160,12 @@ void QtDialogWindow::SetControlRichText(WORD id, const RtfDocument& document)
 
 void QtDialogWindow::SetWindowGeometry(const CDialogRect& outer, const CDialogRect& client)
 {
-    // Qt places the client area; the window manager adds its own frame
-    // around it.
-    setFixedSize(client.cx, client.cy);
-    m_placed = QPoint(outer.x + client.x, outer.y + client.y);
+    setFixedSize(outer.cx, outer.cy);
+    m_client->setGeometry(client.x, client.y, client.cx, client.cy);
+    m_placed = QPoint(outer.x, outer.y);
     m_bPlaced = true;
     move(m_placed);
+    RepaintFrame();
 }
 
 CDialogRect QtDialogWindow::Centre(const CDialogRect& outer)
@@ -167,11 +184,10 @@ void QtDialogWindow::Show(bool visible)
 {
     if (visible) {
         show();
-        // Server-less platforms have no stacking or activation to ask for.
-        if (QGuiApplication::platformName() != QLatin1String("offscreen")) {
+        // A server-less platform has no stacking to ask for; activation it has.
+        if (QGuiApplication::platformName() != QLatin1String("offscreen"))
             raise();
-            activateWindow();
-        }
+        activateWindow();
     } else {
         hide();
     }
@@ -199,14 +215,75 @@ void QtDialogWindow::SetEnabled(bool enabled)
 
 void QtDialogWindow::Repaint()
 {
+    m_frameValid = false;
     update();
+    m_client->update();
+}
+
+void QtDialogWindow::RepaintControl(WORD id)
+{
+    if (QWidget* w = Control(id))
+        w->update();
+}
+
+void QtDialogWindow::RepaintFrame()
+{
+    m_frameValid = false;
+    update();
+}
+
+void QtDialogWindow::DefaultSysCommand(UINT nID)
+{
+    QWindow* window = windowHandle();
+    switch (nID & 0xFFF0u) {
+    case SC_MOVE:
+        // The window system moves the window (X11 and Wayland alike); where
+        // it cannot, the press is dragged by hand.
+        if (window == nullptr || !window->startSystemMove()) {
+            m_dragging = true;
+            m_dragOffset = QCursor::pos() - pos();
+        }
+        break;
+    case SC_SIZE:
+        if (window != nullptr)
+            window->startSystemResize(EdgesOf(nID));
+        break;
+    case SC_MINIMIZE: showMinimized(); break;
+    case SC_MAXIMIZE: showMaximized(); break;
+    case SC_RESTORE: showNormal(); break;
+    default: break;
+    }
+}
+
+const QPixmap& QtDialogWindow::Frame()
+{
+    const qreal ratio = devicePixelRatioF();
+    if (!m_frameValid || m_frame.size() != size() * ratio) {
+        // Off-screen first, then copied whole.
+        m_frame = QPixmap(size() * ratio);
+        m_frame.setDevicePixelRatio(ratio);
+        m_frame.fill(Qt::transparent);
+        QPainter painter(&m_frame);
+        QtPainterDC dc(painter);
+        m_dialog.ViewNcPaint(dc);
+        m_frameValid = true;
+    }
+    return m_frame;
+}
+
+bool QtDialogWindow::event(QEvent* e)
+{
+    const bool handled = QWidget::event(e);
+    // An update request repaints the window and every control in it.
+    if (e->type() == QEvent::UpdateRequest)
+        m_dialog.ViewPainted();
+    return handled;
 }
 
 void QtDialogWindow::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    QtPainterDC dc(painter);
-    m_dialog.ViewPaint(&dc);
+    painter.drawPixmap(0, 0, Frame());
 }
 
 void QtDialogWindow::keyPressEvent(QKeyEvent* event)
@@ -219,15 +296,23 @@ void QtDialogWindow::keyPressEvent(QKeyEvent* event)
     case Qt::Key_Enter:
         m_dialog.ViewEnter();
         return;
-    default:
-        QWidget::keyPressEvent(event);
+    case Qt::Key_F4:
+        // The system's close key: SC_CLOSE, which the dialog may swallow.
+        if ((event->modifiers() & Qt::AltModifier) != 0) {
+            m_dialog.ViewCloseRequest();
+            return;
+        }
+        break;
+    default: break;
     }
+    QWidget::keyPressEvent(event);
 }
 
 void QtDialogWindow::closeEvent(QCloseEvent* event)
 {
-    // The window manager's close (its button, Alt+F4) is a system command;
-    // the dialog decides, and the window stays until the dialog ends.
+    // The window manager's close (Alt+F4 there, a task bar's close) is a
+    // system command; the dialog decides, and the window stays until the
+    // dialog ends.
     event->ignore();
     m_dialog.ViewCloseRequest();
 }
@@ -235,36 +320,87 @@ void QtDialogWindow::closeEvent(QCloseEvent* event)
 void QtDialogWindow::moveEvent(QMoveEvent* event)
 {
     QWidget::moveEvent(event);
-    // A move the user made (by the caption, through the window manager) is a
-    // system command the dialog may swallow; the window then goes back.
+    // A move the user made through the window system (by a drag it allowed,
+    // by its keyboard move) is a system command the dialog may swallow; the
+    // window then goes back.
     if (!event->spontaneous() || !m_bPlaced || !isVisible() || pos() == m_placed)
         return;
-    if (m_dialog.ViewMoveRequest())
+    if (m_dialog.ViewMoveRequest(pos().x(), pos().y()))
         m_placed = pos();
     else
         QTimer::singleShot(0, this, [this] { move(m_placed); });
 }
 
+void QtDialogWindow::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange)
+        m_dialog.ViewNcActivate(isActiveWindow());
+    else if (event->type() == QEvent::WindowStateChange)
+        m_dialog.ViewWindowState(isMinimized(), isMaximized());
+}
+
+POINT QtDialogWindow::DialogPoint(const QPoint& local) const
+{
+    const CDialogRect w = m_dialog.GetWindowRect();
+    return POINT{w.x + local.x(), w.y + local.y()};
+}
+
+void QtDialogWindow::mousePressEvent(QMouseEvent* event)
+{
+    // The client area and the controls take their own presses: what comes
+    // here is on the frame.
+    if (event->button() == Qt::LeftButton)
+        m_dialog.ViewNcLButtonDown(DialogPoint(event->position().toPoint()));
+    event->accept();
+}
+
+void QtDialogWindow::mouseMoveEvent(QMouseEvent* event)
+{
+    if (m_dragging && (event->buttons() & Qt::LeftButton) != 0) {
+        move(event->globalPosition().toPoint() - m_dragOffset);
+        m_placed = pos();
+        m_dialog.ViewMoveRequest(pos().x(), pos().y());
+        return;
+    }
+    setCursor(CursorOf(m_dialog.ViewNcHitTest(DialogPoint(event->position().toPoint()))));
+}
+
+void QtDialogWindow::mouseReleaseEvent(QMouseEvent* event)
+{
+    m_dragging = false;
+    QWidget::mouseReleaseEvent(event);
+}
+
 bool QtDialogWindow::eventFilter(QObject* watched, QEvent* event)
 {
+    const int id = watched->objectName().toInt();
     if (event->type() == QEvent::FocusIn) {
-        m_dialog.ViewFocus(watched->objectName().toInt());
+        m_dialog.ViewFocus(id);
+    } else if (event->type() == QEvent::ToolTip) {
+        // TTN_NEEDTEXT: the dialog gives the control's tooltip, if any.
+        const std::string text = m_dialog.ViewToolTipText(id);
+        auto* help = static_cast<QHelpEvent*>(event);
+        if (text.empty())
+            QToolTip::hideText();
+        else
+            QToolTip::showText(help->globalPos(), ToQString(text), static_cast<QWidget*>(watched));
+        return true;
     } else if (event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
         // Enter and Escape belong to the dialog, whichever control has the
         // focus (a push button would otherwise take Enter as a click only
-        // when it is the default one).
-        // A multi-line edit that wants Enter keeps it (a line break).
+        // when it is the default one). A multi-line edit that wants Enter
+        // keeps it (a line break).
         auto* edit = qobject_cast<QTextEdit*>(watched);
         const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
-        if (enter && edit != nullptr && !edit->isReadOnly() &&
-            (m_dialog.GetDlgItem(watched->objectName().toInt()) != nullptr &&
-             (m_dialog.GetDlgItem(watched->objectName().toInt())->style & ES_WANTRETURN) != 0))
+        const CDialogControl* c = m_dialog.GetDlgItem(id);
+        if (enter && edit != nullptr && !edit->isReadOnly() && c != nullptr && (c->style & ES_WANTRETURN) != 0)
             return QWidget::eventFilter(watched, event);
         if (key->key() == Qt::Key_Escape || enter) {
             // Keys go to the control with the focus, whatever the window
             // manager said about activation.
-            m_dialog.ViewFocus(watched->objectName().toInt());
+            m_dialog.ViewFocus(id);
             keyPressEvent(key);
             return true;
         }

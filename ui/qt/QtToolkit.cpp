@@ -4,6 +4,7 @@
 #include "ui/CDialog.h"
 #include "ui/qt/QtDialogWindow.h"
 #include "ui/qt/QtDisplayWatch.h"
+#include "ui/qt/QtSkinText.h"
 #include "ui/qt/QtThreadLoop.h"
 
 #include <QAbstractEventDispatcher>
@@ -71,6 +72,11 @@ void QtToolkit::WakeUp()
 {
     if (QAbstractEventDispatcher* d = QAbstractEventDispatcher::instance())
         d->wakeUp();
+}
+
+CTextExtent QtToolkit::MeasureText(const std::string& utf8, const CFontSpec& font, int width, UINT format)
+{
+    return m_started ? MeasureQtText(utf8, font, width, format) : CTextExtent{};
 }
 
 // The module's entry: one toolkit for the process, never destroyed (Qt
