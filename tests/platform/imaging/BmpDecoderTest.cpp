@@ -1,6 +1,6 @@
-// .bmp files: pixels of every supported depth in both row orders, the
-// resolution, and the files that must be refused (unsupported kinds, bad
-// offsets, too large, cut short anywhere).
+// .bmp files: pixels of the palette and true-colour depths in both row
+// orders, the resolution, and the files that must be refused (unsupported
+// kinds, bad offsets, too large, cut short anywhere).
 #include "platform/imaging/BmpDecoder.h"
 #include "tests/support/ImageBytes.h"
 
@@ -129,12 +129,14 @@ TEST(BmpDecoderTest, UnsupportedKindsAreRefused)
             f[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
         return !Decode(f, image);
     };
-    EXPECT_TRUE(refusedWith(14, 12, 4));          // the old core header
-    EXPECT_TRUE(refusedWith(14, 64, 4));          // an OS/2 header
+    EXPECT_TRUE(refusedWith(14, 66, 4));          // a header size no header has
+    EXPECT_TRUE(refusedWith(14, 8, 4));
     EXPECT_TRUE(refusedWith(14 + 12, 2, 2));      // two planes
-    EXPECT_TRUE(refusedWith(14 + 14, 16, 2));     // 16 bits
-    EXPECT_TRUE(refusedWith(14 + 16, 1, 4));      // RLE8
-    EXPECT_TRUE(refusedWith(14 + 16, 3, 4));      // bit fields
+    EXPECT_TRUE(refusedWith(14 + 14, 12, 2));     // 12 bits
+    EXPECT_TRUE(refusedWith(14 + 16, 1, 4));      // RLE8 of 24-bit pixels
+    EXPECT_TRUE(refusedWith(14 + 16, 3, 4));      // bit fields of 24-bit pixels
+    EXPECT_TRUE(refusedWith(14 + 16, 4, 4));      // JPEG and PNG inside a bitmap
+    EXPECT_TRUE(refusedWith(14 + 16, 5, 4));
     EXPECT_TRUE(refusedWith(14 + 4, 0, 4));       // width 0
     EXPECT_TRUE(refusedWith(14 + 8, 0, 4));       // height 0
     EXPECT_TRUE(refusedWith(14 + 8, 0x80000000u, 4));  // the most negative height
