@@ -183,7 +183,13 @@ TEST(BmpDecoderTest, EveryShorterFileIsRefused)
     const Bytes files[] = {
         SixPixelFile(false), SixPixelFile(true),
         testsupport::BmpFile(testsupport::InfoHeader(4, 2, 8, 3), testsupport::ColourTable({1, 2, 3}),
-                             Bytes(8, 1))};
+                             Bytes(8, 1)),
+        // OS/2 1.x and 2.x headers, 5-6-5 masks after the header, masks in a V5 header.
+        testsupport::BmpFile(testsupport::CoreHeader(2, 2, 8), testsupport::ColourTriples(kSix), Bytes(8, 1)),
+        testsupport::BmpFile(testsupport::SizedInfoHeader(64, 3, 2, 24, 0), {}, testsupport::Rows24(3, 2, kSix, false)),
+        testsupport::BmpFile(testsupport::SizedInfoHeader(40, 3, 2, 16, 3), testsupport::Dwords({0xF800, 0x07E0, 0x1F}),
+                             Bytes(16, 0x5A)),
+        testsupport::BmpFile(testsupport::SizedInfoHeader(124, 3, -2, 32, 3), {}, Bytes(24, 0x5A))};
     for (const Bytes& full : files) {
         platform::DecodedImage image;
         ASSERT_TRUE(Decode(full, image));

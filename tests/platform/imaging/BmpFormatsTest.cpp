@@ -180,21 +180,3 @@ TEST(BmpFormatsTest, MasksThatCannotBeReadAreRefused)
     testsupport::SetLe32(info, 52, 0xFF000080);
     EXPECT_FALSE(Decode(BmpFile(info, {}, Bytes(4, 0xFF)), image));
 }
-
-TEST(BmpFormatsTest, EveryShorterFileIsRefused)
-{
-    const Bytes files[] = {
-        BmpFile(testsupport::CoreHeader(2, 2, 8), testsupport::ColourTriples(Pixels(256, 0x102030)), Bytes(8, 1)),
-        BmpFile(SizedInfoHeader(64, 3, 2, 24, kRgb), {}, testsupport::Rows24(3, 2, kSix, false)),
-        BmpFile(SizedInfoHeader(40, 3, 2, 16, kBitFields), Dwords({0xF800, 0x07E0, 0x001F}), Bytes(16, 0x5A)),
-        BmpFile(SizedInfoHeader(124, 3, -2, 32, kBitFields), {}, Bytes(24, 0x5A)),
-    };
-    for (const Bytes& full : files) {
-        platform::DecodedImage image;
-        ASSERT_TRUE(Decode(full, image));
-        for (std::size_t n = 0; n < full.size(); ++n) {
-            const Bytes cut(full.begin(), full.begin() + static_cast<std::ptrdiff_t>(n));
-            EXPECT_FALSE(platform::BmpDecoder::Decode(cut.data(), cut.size(), image)) << n;
-        }
-    }
-}
