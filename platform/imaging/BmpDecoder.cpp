@@ -31,7 +31,8 @@ bool BmpDecoder::Decode(const BYTE* data, std::size_t size, DecodedImage& out)
         return false;
     const std::uint32_t offBits = ReadLe32(data + 10);
     DibReader dib;
-    if (!dib.ReadHeader(data + kFileHeaderSize, size - kFileHeaderSize))
+    if (offBits < kFileHeaderSize ||
+        !dib.ReadHeader(data + kFileHeaderSize, size - kFileHeaderSize, offBits - kFileHeaderSize))
         return false;
     // The pixels may not start inside the header or the colour table, nor
     // past the end of the file.

@@ -1,7 +1,7 @@
-// Windows .bmp files: the 14-byte file header ("BM", the file size, the
-// offset of the pixels) and a device-independent bitmap (platform/imaging/DibReader.h).
-// The file size field is not trusted; the offset and everything it leads to
-// are checked against the bytes given.
+// Windows and OS/2 .bmp files: the 14-byte file header ("BM", the file size,
+// the offset of the pixels) and a device-independent bitmap of any kind that
+// platform/imaging/DibReader.h reads. The file size field is not trusted; the
+// offset and everything it leads to are checked against the bytes given.
 #pragma once
 
 #include "platform/imaging/DecodedImage.h"

@@ -32,7 +32,8 @@ public:
 
     // Decodes a bitmap entry: its colours, then alpha from 32-bit pixels that
     // carry alpha, else from the AND mask (a set bit is transparent). False
-    // for a PNG entry or one whose bitmap or mask is not all there.
+    // for a PNG entry, a run-length encoded one, or one whose bitmap or mask
+    // is not all there.
     bool DecodeEntry(std::size_t index, PixelImage& out) const;
 
     // Decodes the bitmap entry whose size is closest to cx × cy (then the

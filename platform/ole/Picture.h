@@ -67,7 +67,10 @@ using LPPICTURE = IPicture*;
 // Data that ends early (a stream shorter than lSize, a JPEG without its end
 // marker, a bitmap without all its rows) does not decode, and neither does
 // an image wider or higher than 16384 pixels or above 64 Mi pixels.
-// Bitmaps: uncompressed 1, 4, 8, 24 and 32 bits per pixel, either row order.
+// Bitmaps (platform/imaging/DibReader.h): Windows and OS/2 headers;
+// uncompressed 1, 4, 8, 16, 24 and 32 bits per pixel in either row order;
+// bit-field masks of 16 and 32 bits, alpha too in the 56-byte, V4 and V5 headers;
+// RLE8 and RLE4, whose stream must reach its end code or its last row.
 constexpr HRESULT CTL_E_INVALIDPICTURE = static_cast<HRESULT>(0x800A01E1);
 // Render with an empty destination or source rectangle.
 constexpr HRESULT CTL_E_INVALIDPROPERTYVALUE = static_cast<HRESULT>(0x800A017C);

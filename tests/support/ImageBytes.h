@@ -49,6 +49,53 @@ inline Bytes InfoHeader(std::int32_t width, std::int32_t height, int bitCount, s
     return h;
 }
 
+// An info header of headerSize bytes with the given compression: 52, 56,
+// 108 or 124 bytes (the fields past the first 40 are 0, masks to be set by
+// the caller), or an OS/2 2.x header of 16 to 64 bytes (cut after
+// headerSize bytes, or 0 past the first 40).
+inline Bytes SizedInfoHeader(std::uint32_t headerSize, std::int32_t width, std::int32_t height, int bitCount,
+                             std::uint32_t compression, std::uint32_t clrUsed = 0)
+{
+    Bytes h = InfoHeader(width, height, bitCount, clrUsed);
+    SetLe32(h, 0, headerSize);
+    SetLe32(h, 16, compression);
+    h.resize(headerSize, 0);
+    return h;
+}
+
+// The 12-byte BITMAPCOREHEADER of OS/2 1.x: 16-bit width and height.
+inline Bytes CoreHeader(std::uint16_t width, std::uint16_t height, int bitCount)
+{
+    Bytes h;
+    PutLe32(h, 12);
+    PutLe16(h, width);
+    PutLe16(h, height);
+    PutLe16(h, 1);
+    PutLe16(h, static_cast<std::uint32_t>(bitCount));
+    return h;
+}
+
+// Colour table entries of a core header from 0xRRGGBB values (blue, green, red).
+inline Bytes ColourTriples(const std::vector<std::uint32_t>& colours)
+{
+    Bytes t;
+    for (std::uint32_t c : colours) {
+        t.push_back(static_cast<std::uint8_t>(c));
+        t.push_back(static_cast<std::uint8_t>(c >> 8));
+        t.push_back(static_cast<std::uint8_t>(c >> 16));
+    }
+    return t;
+}
+
+// Little-endian 32-bit values one after another (bit-field masks).
+inline Bytes Dwords(const std::vector<std::uint32_t>& values)
+{
+    Bytes b;
+    for (std::uint32_t v : values)
+        PutLe32(b, v);
+    return b;
+}
+
 // Colour table entries from 0xRRGGBB values (stored blue, green, red, 0).
 inline Bytes ColourTable(const std::vector<std::uint32_t>& colours)
 {
@@ -58,24 +105,31 @@ inline Bytes ColourTable(const std::vector<std::uint32_t>& colours)
     return t;
 }
 
-// Rows of 24-bit pixels from 0xRRGGBB values given top row first, each row
-// padded to 4 bytes, stored bottom row first unless topDown.
-inline Bytes Rows24(int width, int height, const std::vector<std::uint32_t>& topFirst, bool topDown)
+// Rows of pixels of bytesPerPixel bytes each, from values given top row
+// first and stored little-endian, each row padded to 4 bytes, stored bottom
+// row first unless topDown.
+inline Bytes PixelRows(int width, int height, int bytesPerPixel, const std::vector<std::uint32_t>& topFirst,
+                       bool topDown)
 {
     Bytes bits;
-    const std::size_t stride = ((static_cast<std::size_t>(width) * 24 + 31) / 32) * 4;
+    const std::size_t stride = ((static_cast<std::size_t>(width) * bytesPerPixel * 8 + 31) / 32) * 4;
     for (int i = 0; i < height; ++i) {
         const int y = topDown ? i : height - 1 - i;
         const std::size_t start = bits.size();
         for (int x = 0; x < width; ++x) {
-            const std::uint32_t c = topFirst[static_cast<std::size_t>(y) * width + x];
-            bits.push_back(static_cast<std::uint8_t>(c));
-            bits.push_back(static_cast<std::uint8_t>(c >> 8));
-            bits.push_back(static_cast<std::uint8_t>(c >> 16));
+            const std::uint32_t v = topFirst[static_cast<std::size_t>(y) * width + x];
+            for (int b = 0; b < bytesPerPixel; ++b)
+                bits.push_back(static_cast<std::uint8_t>(v >> (8 * b)));
         }
         bits.resize(start + stride, 0);
     }
     return bits;
+}
+
+// Rows of 24-bit pixels from 0xRRGGBB values (stored blue, green, red).
+inline Bytes Rows24(int width, int height, const std::vector<std::uint32_t>& topFirst, bool topDown)
+{
+    return PixelRows(width, height, 3, topFirst, topDown);
 }
 
 // A .bmp file: the 14-byte file header, the info header, the table, the pixels.
@@ -163,7 +217,10 @@ inline Bytes SourceFile(const std::string& relative)
 //   -size 96x24 xc:#00FF00 -append -strip -quality 95 -sampling-factor 1x1
 //   -density 96 -units PixelsPerInch photo.jpg
 // photo-cmyk.jpg is the same converted with -colorspace CMYK (Adobe CMYK).
-inline Bytes TestPhoto() { return SourceFile("tests/platform/resources/photo.jpg"); }
+inline Bytes TestPhoto()
+{
+    return SourceFile("tests/platform/resources/photo.jpg");
+}
 
 // The photograph with its JFIF density unit and values replaced.
 inline Bytes WithJfifDensity(Bytes jpeg, std::uint8_t unit, std::uint16_t x, std::uint16_t y)

@@ -1,6 +1,6 @@
-// .bmp files: pixels of every supported depth in both row orders, the
-// resolution, and the files that must be refused (unsupported kinds, bad
-// offsets, too large, cut short anywhere).
+// .bmp files: pixels of the palette and true-colour depths in both row
+// orders, the resolution, and the files that must be refused (unsupported
+// kinds, bad offsets, too large, cut short anywhere).
 #include "platform/imaging/BmpDecoder.h"
 #include "tests/support/ImageBytes.h"
 
@@ -129,12 +129,14 @@ TEST(BmpDecoderTest, UnsupportedKindsAreRefused)
             f[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
         return !Decode(f, image);
     };
-    EXPECT_TRUE(refusedWith(14, 12, 4));          // the old core header
-    EXPECT_TRUE(refusedWith(14, 64, 4));          // an OS/2 header
+    EXPECT_TRUE(refusedWith(14, 66, 4));          // a header size no header has
+    EXPECT_TRUE(refusedWith(14, 8, 4));
     EXPECT_TRUE(refusedWith(14 + 12, 2, 2));      // two planes
-    EXPECT_TRUE(refusedWith(14 + 14, 16, 2));     // 16 bits
-    EXPECT_TRUE(refusedWith(14 + 16, 1, 4));      // RLE8
-    EXPECT_TRUE(refusedWith(14 + 16, 3, 4));      // bit fields
+    EXPECT_TRUE(refusedWith(14 + 14, 12, 2));     // 12 bits
+    EXPECT_TRUE(refusedWith(14 + 16, 1, 4));      // RLE8 of 24-bit pixels
+    EXPECT_TRUE(refusedWith(14 + 16, 3, 4));      // bit fields of 24-bit pixels
+    EXPECT_TRUE(refusedWith(14 + 16, 4, 4));      // JPEG and PNG inside a bitmap
+    EXPECT_TRUE(refusedWith(14 + 16, 5, 4));
     EXPECT_TRUE(refusedWith(14 + 4, 0, 4));       // width 0
     EXPECT_TRUE(refusedWith(14 + 8, 0, 4));       // height 0
     EXPECT_TRUE(refusedWith(14 + 8, 0x80000000u, 4));  // the most negative height
@@ -181,7 +183,13 @@ TEST(BmpDecoderTest, EveryShorterFileIsRefused)
     const Bytes files[] = {
         SixPixelFile(false), SixPixelFile(true),
         testsupport::BmpFile(testsupport::InfoHeader(4, 2, 8, 3), testsupport::ColourTable({1, 2, 3}),
-                             Bytes(8, 1))};
+                             Bytes(8, 1)),
+        // OS/2 1.x and 2.x headers, 5-6-5 masks after the header, masks in a V5 header.
+        testsupport::BmpFile(testsupport::CoreHeader(2, 2, 8), testsupport::ColourTriples(kSix), Bytes(8, 1)),
+        testsupport::BmpFile(testsupport::SizedInfoHeader(64, 3, 2, 24, 0), {}, testsupport::Rows24(3, 2, kSix, false)),
+        testsupport::BmpFile(testsupport::SizedInfoHeader(40, 3, 2, 16, 3), testsupport::Dwords({0xF800, 0x07E0, 0x1F}),
+                             Bytes(16, 0x5A)),
+        testsupport::BmpFile(testsupport::SizedInfoHeader(124, 3, -2, 32, 3), {}, Bytes(24, 0x5A))};
     for (const Bytes& full : files) {
         platform::DecodedImage image;
         ASSERT_TRUE(Decode(full, image));
