@@ -10,10 +10,15 @@ namespace platform {
 
 namespace {
 
-// The file fontconfig matches for the family; empty when none.
+// The file fontconfig matches for the family; empty when none. It asks the
+// process's default configuration, the one the GUI toolkit's font database
+// uses as well, so that reading fontconfig's setup (most of the cost of a
+// dialog's first appearance) is paid once per process, not twice.
 std::string MatchFontFile(const std::string& family)
 {
-    FcConfig* config = FcInitLoadConfigAndFonts();
+    if (!FcInit())
+        return {};
+    FcConfig* config = FcConfigReference(nullptr);
     if (config == nullptr)
         return {};
     std::string file;
@@ -31,7 +36,7 @@ std::string MatchFontFile(const std::string& family)
         }
         FcPatternDestroy(pattern);
     }
-    FcConfigDestroy(config);
+    FcConfigDestroy(config);  // the reference taken above; the default stays
     return file;
 }
 
