@@ -10,15 +10,10 @@ namespace platform {
 
 namespace {
 
-// The file fontconfig matches for the family; empty when none. It asks the
-// process's default configuration, the one the GUI toolkit's font database
-// uses as well, so that reading fontconfig's setup (most of the cost of a
-// dialog's first appearance) is paid once per process, not twice.
+// The file fontconfig matches for the family; empty when none.
 std::string MatchFontFile(const std::string& family)
 {
-    if (!FcInit())
-        return {};
-    FcConfig* config = FcConfigReference(nullptr);
+    FcConfig* config = FcInitLoadConfigAndFonts();
     if (config == nullptr)
         return {};
     std::string file;
@@ -36,7 +31,7 @@ std::string MatchFontFile(const std::string& family)
         }
         FcPatternDestroy(pattern);
     }
-    FcConfigDestroy(config);  // the reference taken above; the default stays
+    FcConfigDestroy(config);
     return file;
 }
 
