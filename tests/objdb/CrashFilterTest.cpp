@@ -4,6 +4,7 @@
 #include "CustomCode/Common/cmRegistryKey.h"
 #include "objdb/pjExtensionLibrary.h"
 #include "platform/kernel32/ChildProcess.h"
+#include "platform/kernel32/Environment.h"
 #include "platform/kernel32/KernelObject.h"
 #include "platform/kernel32/SharedMemory.h"
 #include "platform/linux/TempDirectory.h"
@@ -73,7 +74,12 @@ protected:
     {
         platform::ChildProcess::Options options;
         options.workingDirectory = m_dir.Path();  // where a core file would go
-        options.environment = {{"BRELVO_DUMP_FILE", m_dump}, {"GLIMMRX_TEST_RECORD", m_record}};
+        // A sanitizer's own fault handlers would be the actions in place before
+        // the filter: the probe runs with the system's.
+        std::string sanitizer = platform::GetEnv("ASAN_OPTIONS");
+        sanitizer += std::string(sanitizer.empty() ? "" : ":") + "handle_segv=0:handle_sigbus=0:handle_sigfpe=0:handle_sigill=0";
+        options.environment = {
+            {"BRELVO_DUMP_FILE", m_dump}, {"GLIMMRX_TEST_RECORD", m_record}, {"ASAN_OPTIONS", sanitizer}};
         options.stdoutFile = m_dir.Path() + "/probe-out";
         platform::ChildProcess child;
         ProbeRun run;
@@ -222,11 +228,15 @@ TEST_F(CrashFilter, ADumpPathThatIsASymbolicLinkIsNotFollowedAndTheFaultGoesOn)
     fs::create_directories(fs::path(m_dump).parent_path());
     fs::create_symlink(target, m_dump);
 
-    const ProbeRun run = Run("null");
-    EXPECT_EQ(run.status, kDiedOfSegv) << "the default action, as without the filter";
+    EXPECT_EQ(Run("null").status, kDiedOfSegv) << "the default action, as without the filter";
     EXPECT_TRUE(fs::is_symlink(m_dump));
     EXPECT_EQ(ReadAll(target), "keep");
     EXPECT_FALSE(Sealed().has_value()) << "no dump, no report";
+
+    EXPECT_EQ(Run("chained").status, 42) << "the program's own handler gets the fault";
+    EXPECT_TRUE(fs::is_symlink(m_dump));
+    EXPECT_EQ(ReadAll(target), "keep");
+    EXPECT_FALSE(Sealed().has_value());
 }
 
 TEST_F(CrashFilter, AFaultOutsideTheFilterIsNotOurs)

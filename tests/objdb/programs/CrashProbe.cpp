@@ -8,12 +8,16 @@
 //   overflow  the listener recurses until its stack runs out
 //   outside   a delivery that goes well, then the same null read after it,
 //             outside the filter
+//   chained   the null read, in a program that has a SIGSEGV handler of its
+//             own, which ends the process with 42
 //
 // Ends with 13 after a reported fault, 0 when nothing faults, or dies of the
 // signal when the fault is not the filter's to handle.
 #include "objdb/pjCrashFilter.h"
 
+#include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -42,6 +46,8 @@ __attribute__((noinline, no_sanitize("undefined"))) int ListenerOverflowsTheStac
 
 int OverflowFromTheTop() { return ListenerOverflowsTheStack(0); }
 
+extern "C" void ProgramsOwnHandler(int) { std::_Exit(42); }
+
 void Tell(const char* what, const void* address) { std::printf("%s %p\n", what, address); }
 
 }  // namespace
@@ -52,6 +58,10 @@ int main(int argc, char** argv)
     int top = 0;
     Tell("stack", &top);
     int result = 0;
+    if (std::strcmp(mode, "chained") == 0) {
+        std::signal(SIGSEGV, ProgramsOwnHandler);
+        mode = "null";
+    }
     if (std::strcmp(mode, "null") == 0 || std::strcmp(mode, "outside") == 0) {
         Tell("listener", reinterpret_cast<const void*>(&ListenerDereferencesNull));
         std::fflush(stdout);
@@ -70,7 +80,7 @@ int main(int argc, char** argv)
         std::fflush(stdout);
         result = pjCallUnderCrashFilter(OverflowFromTheTop);
     } else {
-        std::fprintf(stderr, "usage: crash_probe null|divide|overflow|outside\n");
+        std::fprintf(stderr, "usage: crash_probe null|divide|overflow|outside|chained\n");
         return 2;
     }
     std::printf("survived %d\n", result);
