@@ -352,6 +352,19 @@ MiniDumpWriter::~MiniDumpWriter() = default;
 
 bool MiniDumpWriter::Write(const EXCEPTION_POINTERS& exception) noexcept
 {
+    // One dump at a time: the workspace is shared. The first one's writer
+    // usually ends the process when it is done.
+    while (m_bWriting.exchange(true, std::memory_order_acquire)) {
+        const timespec pause{0, 1000000};
+        ::nanosleep(&pause, nullptr);
+    }
+    const bool written = WriteDump(exception);
+    m_bWriting.store(false, std::memory_order_release);
+    return written;
+}
+
+bool MiniDumpWriter::WriteDump(const EXCEPTION_POINTERS& exception) noexcept
+{
     MiniDumpWorkspace& w = *m_pWork;
     DumpFile file;
     if (!file.Create(m_path.c_str()))

@@ -18,6 +18,7 @@
 
 #include "platform/dbghelp/Exception.h"
 
+#include <atomic>
 #include <memory>
 #include <string>
 
@@ -34,14 +35,18 @@ public:
 
     // Writes the dump of the calling thread, which the exception interrupted
     // (its context carries the signal handler's registers). False when no
-    // dump could be made; then no file is left at the path.
+    // dump could be made; then no file is left at the path. A second thread
+    // that faults meanwhile waits for the first one's dump.
     bool Write(const EXCEPTION_POINTERS& exception) noexcept;
 
     const std::string& Path() const { return m_path; }
 
 private:
+    bool WriteDump(const EXCEPTION_POINTERS& exception) noexcept;
+
     std::string m_path;
     std::unique_ptr<MiniDumpWorkspace> m_pWork;
+    std::atomic<bool> m_bWriting{false};
 };
 
 }  // namespace platform
