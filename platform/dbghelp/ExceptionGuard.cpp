@@ -115,12 +115,11 @@ void PassOn(int nSignal, siginfo_t* pInfo, void* pContext)
     if (i == kSignalCount)
         return;
     const struct sigaction& previous = g_actions.previous[i];
-    if ((previous.sa_flags & SA_SIGINFO) != 0 && previous.sa_sigaction != nullptr) {
-        previous.sa_sigaction(nSignal, pInfo, pContext);
-        return;
-    }
     if (previous.sa_handler != SIG_DFL && previous.sa_handler != SIG_IGN) {
-        previous.sa_handler(nSignal);
+        if ((previous.sa_flags & SA_SIGINFO) != 0)
+            previous.sa_sigaction(nSignal, pInfo, pContext);
+        else
+            previous.sa_handler(nSignal);
         return;
     }
     // The default action: put it back, and let the signal come again. A

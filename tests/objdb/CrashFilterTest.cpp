@@ -20,6 +20,7 @@
 #include <optional>
 #include <sstream>
 #include <string>
+#include <utility>
 
 namespace fs = std::filesystem;
 namespace md = platform::minidump;
@@ -35,6 +36,15 @@ std::string ReadAll(const std::string& path)
     std::ostringstream out;
     out << in.rdbuf();
     return out.str();
+}
+
+// A sanitizer's own fault handlers would be the actions in place before the
+// filter: the probe runs with the system's.
+std::pair<std::string, std::string> WithSystemFaultActions(const char* variable)
+{
+    std::string options = platform::GetEnv(variable);
+    options += std::string(options.empty() ? "" : ":") + "handle_segv=0:handle_sigbus=0:handle_sigfpe=0:handle_sigill=0";
+    return {variable, options};
 }
 
 struct ProbeRun {
@@ -74,12 +84,10 @@ protected:
     {
         platform::ChildProcess::Options options;
         options.workingDirectory = m_dir.Path();  // where a core file would go
-        // A sanitizer's own fault handlers would be the actions in place before
-        // the filter: the probe runs with the system's.
-        std::string sanitizer = platform::GetEnv("ASAN_OPTIONS");
-        sanitizer += std::string(sanitizer.empty() ? "" : ":") + "handle_segv=0:handle_sigbus=0:handle_sigfpe=0:handle_sigill=0";
-        options.environment = {
-            {"BRELVO_DUMP_FILE", m_dump}, {"GLIMMRX_TEST_RECORD", m_record}, {"ASAN_OPTIONS", sanitizer}};
+        options.environment = {{"BRELVO_DUMP_FILE", m_dump},
+                               {"GLIMMRX_TEST_RECORD", m_record},
+                               WithSystemFaultActions("ASAN_OPTIONS"),
+                               WithSystemFaultActions("TSAN_OPTIONS")};
         options.stdoutFile = m_dir.Path() + "/probe-out";
         platform::ChildProcess child;
         ProbeRun run;
