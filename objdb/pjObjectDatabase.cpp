@@ -1,5 +1,6 @@
 #include "objdb/pjObjectDatabase.h"
 
+#include "objdb/pjCrossModule.h"
 #include "objdb/pjFactoryHelper.h"
 #include "objdb/pjObjectDatabaseImpl.h"
 #include "objdb/pjObjectFactory.h"
@@ -75,7 +76,13 @@ pjObjectFactory* pjObjectDatabase::SharedFactory(pjFactoryHelper* pHelper)
 pjObjectDatabase* GetObjectDatabase()
 {
     // Created on first use and never destroyed: factories and objects of
-    // static lifetime refer to it until the process ends.
-    static pjObjectDatabase* const s_pDatabase = new pjObjectDatabaseImpl;
+    // static lifetime refer to it until the process ends. Right after it is
+    // made it publishes itself in the process's cross-module block, outside
+    // its constructor, so that publishing never asks for it while it is made.
+    static pjObjectDatabase* const s_pDatabase = [] {
+        pjObjectDatabase* pDatabase = new pjObjectDatabaseImpl;
+        pjPublishObjectDatabase(pDatabase);
+        return pDatabase;
+    }();
     return s_pDatabase;
 }

@@ -3,6 +3,7 @@
 
 #include "CustomCode/Common/cmDebugSubsystems.h"
 #include "objdb/pjChangeRecord.h"
+#include "objdb/pjCrashFilter.h"
 #include "objdb/pjGenericPropertyImpl.h"
 #include "objdb/pjObjectEvents.h"
 #include "objdb/pjPropertyBlock.h"
@@ -112,6 +113,9 @@ void pjObjectDatabaseImpl::MainThreadProcessChange(pjObject* pObject, DWORD dwKi
     CM_TRACE_FUNCTION(CM_DEBUG_ID_PJOBJ, "pjObjectDatabaseImpl::iMainThreadProcessChange");
     if (pObject == nullptr)
         return;
+    // A listener that faults leaves a minidump, is reported through the
+    // extension library and ends the process (status 13).
+    pjCrashFilter crashFilter;
     for (std::size_t i = 0; i < listeners.size(); ++i) {
         if (StillRegistered(listeners[i], epoch))
             iNotifyAListener(listeners[i], pObject, dwKind, dwPropId, value, objects);

@@ -87,11 +87,10 @@ bool WriteAll(int fd, const char* p, std::size_t left)
     return true;
 }
 
-}  // namespace
-
-std::string DefaultLogFilePath()
+// The variable's path, else the file of that name in our state folder.
+std::string StateFilePath(const char* variable, const char* fileName)
 {
-    std::string path = GetEnv("BRELVO_LOG_FILE");
+    std::string path = GetEnv(variable);
     if (!path.empty())
         return path;
     std::string state = GetEnv("XDG_STATE_HOME");
@@ -101,8 +100,14 @@ std::string DefaultLogFilePath()
             return std::string();
         state = home + "/.local/state";
     }
-    return state + "/brelvo/logfile";
+    return state + "/brelvo/" + fileName;
 }
+
+}  // namespace
+
+std::string DefaultLogFilePath() { return StateFilePath("BRELVO_LOG_FILE", "logfile"); }
+
+std::string DefaultDumpFilePath() { return StateFilePath("BRELVO_DUMP_FILE", "Glimmary.dmp"); }
 
 bool AppendToLogFile(const std::string& path, const char* data, std::size_t length)
 {

@@ -2,7 +2,9 @@
 // and files written anew (the dump of the in-memory log, the statistics
 // report). Both are created 0600 (with their folder, 0700) and are never
 // opened through a symbolic link or on anything but a regular file, so a link
-// planted at the path cannot redirect what we write.
+// planted at the path cannot redirect what we write. The crash dump's path is
+// here too; the dump itself is written in a signal handler
+// (platform/dbghelp/DumpFile.h).
 #pragma once
 
 #include "platform/kernel32/WinTypes.h"
@@ -14,6 +16,8 @@ namespace platform {
 
 // $BRELVO_LOG_FILE, else ${XDG_STATE_HOME:-$HOME/.local/state}/brelvo/logfile.
 std::string DefaultLogFilePath();
+// $BRELVO_DUMP_FILE, else ${XDG_STATE_HOME:-$HOME/.local/state}/brelvo/Glimmary.dmp.
+std::string DefaultDumpFilePath();
 
 // Opens the file for this one append, writes the bytes and closes it. False
 // when nothing could be written (the caller loses the line; the next tries again).

@@ -26,6 +26,8 @@ NOTIFIER_BUILD_PACKAGES+=(libglib2.0-dev)
 NOTIFIER_BUILD_PACKAGES+=(qt6-base-dev libfreetype-dev libfontconfig-dev fonts-dejavu-core fonts-wqy-microhei)
 # The display probe: the connection Qt will make (X11 through xcb, Wayland).
 NOTIFIER_BUILD_PACKAGES+=(libxcb1-dev libwayland-dev)
+# The crash-dump test opens a minidump in a real debugger.
+NOTIFIER_BUILD_PACKAGES+=(lldb)
 # The demonstration without a display: a virtual X server, keyboard input and
 # screenshots.
 NOTIFIER_DISPLAY_PACKAGES=(xvfb xauth xdotool imagemagick)
