@@ -153,8 +153,11 @@ TEST_F(CrashFilter, AFaultInAListenerLeavesADumpReportsAndEndsWith13)
         const std::optional<SealCall> sealed = Sealed();
         ASSERT_TRUE(sealed.has_value()) << "SealImage was not called";
         EXPECT_EQ(sealed->report, fault.report);
+        // Within the listener's code: a few hundred bytes in a plain build,
+        // several times that with the sanitizers' checks compiled in, and the
+        // stack may run out at any of the recursion's stores.
         EXPECT_GE(sealed->fault, run.listener);
-        EXPECT_LT(sealed->fault, run.listener + 256) << "not in the listener";
+        EXPECT_LT(sealed->fault, run.listener + 4096) << "not in the listener";
         if (std::strcmp(fault.mode, "null") == 0) {
             EXPECT_EQ(sealed->address, 0u) << "the null read";
         } else if (std::strcmp(fault.mode, "divide") == 0) {
