@@ -4,7 +4,13 @@
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
+#include "platform/kernel32/Environment.h"
+
+#include <cstring>
+#include <filesystem>
 #include <memory>
+#include <sstream>
+#include <vector>
 
 namespace platform {
 
@@ -35,6 +41,57 @@ std::string MatchFontFile(const std::string& family)
     return file;
 }
 
+// The font folders fontconfig reads by default: fonts/ in the user's and the
+// system's XDG data folders, and ~/.fonts.
+std::vector<std::string> FontFolders()
+{
+    std::vector<std::string> folders;
+    std::string dataHome = GetEnv("XDG_DATA_HOME");
+    const std::string home = GetEnv("HOME");
+    if (dataHome.empty() && !home.empty())
+        dataHome = home + "/.local/share";
+    if (!dataHome.empty())
+        folders.push_back(dataHome + "/fonts");
+    std::string dataDirs = GetEnv("XDG_DATA_DIRS");
+    if (dataDirs.empty())
+        dataDirs = "/usr/local/share:/usr/share";
+    std::istringstream dirs(dataDirs);
+    for (std::string d; std::getline(dirs, d, ':');)
+        if (!d.empty())
+            folders.push_back(d + "/fonts");
+    if (!home.empty())
+        folders.push_back(home + "/.fonts");
+    return folders;
+}
+
+// A file that may hold the family's regular face, found by the name font
+// makers give it ("DejaVu Sans" in DejaVuSans.ttf) in the font folders:
+// reading fontconfig's whole setup to find it costs more than the rest of a
+// dialog's first appearance. Empty when there is none; the caller checks the
+// face inside and asks fontconfig otherwise.
+std::string FindFontFileByName(const std::string& family)
+{
+    std::string base;
+    for (char c : family)
+        if (c != ' ')
+            base += c;
+    namespace fs = std::filesystem;
+    for (const std::string& folder : FontFolders()) {
+        std::error_code ec;
+        fs::recursive_directory_iterator it(folder, fs::directory_options::skip_permission_denied, ec), end;
+        for (; !ec && it != end; it.increment(ec)) {
+            if (it.depth() > 4) {
+                it.disable_recursion_pending();
+                continue;
+            }
+            const std::string name = it->path().filename().string();
+            if ((name == base + ".ttf" || name == base + ".otf") && it->is_regular_file(ec))
+                return it->path().string();
+        }
+    }
+    return {};
+}
+
 struct LibraryCloser {
     void operator()(FT_Library lib) const { FT_Done_FreeType(lib); }
 };
@@ -42,25 +99,42 @@ struct FaceCloser {
     void operator()(FT_Face face) const { FT_Done_Face(face); }
 };
 
+// Whether the face is the family's regular one, as fontconfig would choose it
+// for the family name alone.
+bool IsRegularFaceOf(FT_Face face, const std::string& family)
+{
+    if (face->family_name == nullptr || family != face->family_name)
+        return false;
+    const char* style = face->style_name != nullptr ? face->style_name : "";
+    return std::strcmp(style, "Book") == 0 || std::strcmp(style, "Regular") == 0;
+}
+
 }  // namespace
 
 bool MeasureFontBaseUnits(const std::string& family, int pixelSize, FontBaseUnits* units, std::string* file)
 {
     if (units == nullptr || pixelSize <= 0)
         return false;
-    const std::string path = MatchFontFile(family);
-    if (file != nullptr)
-        *file = path;
-    if (path.empty())
-        return false;
     FT_Library rawLib = nullptr;
     if (FT_Init_FreeType(&rawLib) != 0)
         return false;
     std::unique_ptr<FT_LibraryRec_, LibraryCloser> lib(rawLib);
-    FT_Face rawFace = nullptr;
-    if (FT_New_Face(lib.get(), path.c_str(), 0, &rawFace) != 0)
+    auto open = [&](const std::string& path) -> std::unique_ptr<FT_FaceRec_, FaceCloser> {
+        FT_Face rawFace = nullptr;
+        if (path.empty() || FT_New_Face(lib.get(), path.c_str(), 0, &rawFace) != 0)
+            return nullptr;
+        return std::unique_ptr<FT_FaceRec_, FaceCloser>(rawFace);
+    };
+    std::string path = FindFontFileByName(family);
+    std::unique_ptr<FT_FaceRec_, FaceCloser> face = open(path);
+    if (!face || !IsRegularFaceOf(face.get(), family)) {
+        path = MatchFontFile(family);
+        face = open(path);
+    }
+    if (file != nullptr)
+        *file = face ? path : std::string();
+    if (!face)
         return false;
-    std::unique_ptr<FT_FaceRec_, FaceCloser> face(rawFace);
     if (FT_Set_Pixel_Sizes(face.get(), 0, static_cast<FT_UInt>(pixelSize)) != 0)
         return false;
     // Windows averages the advance widths of the 52 letters and rounds the

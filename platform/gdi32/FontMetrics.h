@@ -1,5 +1,9 @@
-// The character metrics of a font face at a pixel size, read from the font
-// file that fontconfig chooses for the family name (FreeType). The dialogs
+// The character metrics of a font face at a pixel size, read with FreeType
+// from the family's regular face: the file named after the family in the font
+// folders (XDG data folders' fonts/, ~/.fonts) when its face is that family's
+// regular one, else the file fontconfig chooses for the family name. Reading
+// fontconfig's whole setup costs more than the rest of a dialog's first
+// appearance, so it is read only when the shortcut finds nothing. The dialogs
 // turn their dialog units into pixels with the base units derived from them.
 #pragma once
 
