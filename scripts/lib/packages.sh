@@ -24,6 +24,9 @@ NOTIFIER_BUILD_PACKAGES=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-
 NOTIFIER_BUILD_PACKAGES+=(qt6-base-dev libfreetype-dev libfontconfig-dev fonts-dejavu-core fonts-wqy-microhei)
 # The display probe: the connection Qt will make (X11 through xcb, Wayland).
 NOTIFIER_BUILD_PACKAGES+=(libxcb1-dev libwayland-dev)
+# A document's default application (GIO) and the login session (sd-login):
+# their headers; the programs load the libraries when they first need them.
+NOTIFIER_BUILD_PACKAGES+=(libglib2.0-dev libsystemd-dev)
 # The demonstration without a display: a virtual X server, keyboard input and
 # screenshots.
 NOTIFIER_DISPLAY_PACKAGES=(xvfb xauth xdotool imagemagick)
