@@ -4,7 +4,7 @@
 # broadcasting the setup milestone message with glm-milestone, then exits.
 #
 #   setup.sh [--elevate] [--outcome installed|left|failed|none|odd] [--delay SECONDS]
-#            [--log FILE] [other words...]
+#            [--wait FIFO] [--log FILE] [other words...]
 #
 #   installed  milestones 70, 100, then 200 with status 10: installed
 #   left       milestones 70, then 200 with status 30: the user left the installer
@@ -14,7 +14,9 @@
 #              knows), then it exits
 #
 # --delay waits that long before the completion report (so a test or a user
-# can watch the notifier wait); --log appends the working folder and every
+# can watch the notifier wait); --wait reads a line from FIFO before the
+# first milestone (so a test holds the installer until the notifier's
+# listener is there); --log appends the working folder and every
 # argument to FILE. The program that broadcasts is $GLM_MILESTONE, else
 # glm-milestone from the PATH.
 #
@@ -31,17 +33,20 @@ set -u
 outcome=installed
 delay=0
 log=
+wait=
 elevate=0
 for arg in "$@"; do
   case "${expect:-}" in
     outcome) outcome=$arg; expect=; continue ;;
     delay) delay=$arg; expect=; continue ;;
     log) log=$arg; expect=; continue ;;
+    wait) wait=$arg; expect=; continue ;;
   esac
   case "$arg" in
     --outcome) expect=outcome ;;
     --delay) expect=delay ;;
     --log) expect=log ;;
+    --wait) expect="wait" ;;
     --elevate) elevate=1 ;;
   esac
 done
@@ -84,6 +89,7 @@ if [ -n "$log" ]; then
   } >> "$log"
 fi
 
+[ -n "$wait" ] && read -r _ < "$wait"
 milestone 70
 [ "$delay" != 0 ] && sleep "$delay"
 case "$outcome" in
