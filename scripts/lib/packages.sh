@@ -30,3 +30,7 @@ NOTIFIER_BUILD_PACKAGES+=(libglib2.0-dev libsystemd-dev)
 # The demonstration without a display: a virtual X server, keyboard input and
 # screenshots.
 NOTIFIER_DISPLAY_PACKAGES=(xvfb xauth xdotool imagemagick)
+# The Debian package (scripts/package): Debian's build flags, the
+# dependencies read from the binaries (dpkg-shlibdeps, which CPack finds the
+# binaries for with file).
+NOTIFIER_PACKAGE_PACKAGES=(dpkg-dev file)
