@@ -177,7 +177,10 @@ HRESULT cmWinfo::GetINFFolder(cmString& szFolder)
     CM_TRACE_RETURN(hr);
 }
 
-bool cmIsProcessInActiveConsoleSession() { return cmIsInActiveConsoleSession(platform::GetOwnLoginSession()); }
+bool cmIsProcessInActiveConsoleSession()
+{
+    return cmIsInActiveConsoleSession(platform::GetOwnLoginSession());
+}
 
 bool cmIsInActiveConsoleSession(const platform::LoginSession& session)
 {

@@ -148,6 +148,9 @@ DWORD UserRuntimeDir::OpenSubFolder(const char* name, UserRuntimeDir& sub) const
     return sub.Adopt(::openat(m_fd, name, O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC), m_uid);
 }
 
-std::string UserRuntimeDir::Path() const { return "/proc/self/fd/" + std::to_string(m_fd); }
+std::string UserRuntimeDir::Path() const
+{
+    return "/proc/self/fd/" + std::to_string(m_fd);
+}
 
 }  // namespace platform

@@ -114,17 +114,10 @@ private:
     {
         if (!m_library.Open("libsystemd.so.0"))
             return;
-        m_loaded = Resolve(pid_get_session, "sd_pid_get_session") &&
-                   Resolve(session_get_seat, "sd_session_get_seat") &&
-                   Resolve(seat_get_active, "sd_seat_get_active") &&
-                   Resolve(session_is_active, "sd_session_is_active");
-    }
-
-    template <class F>
-    bool Resolve(F& entry, const char* name)
-    {
-        entry = reinterpret_cast<F>(m_library.Symbol(name));
-        return entry != nullptr;
+        m_loaded = m_library.Resolve(pid_get_session, "sd_pid_get_session") &&
+                   m_library.Resolve(session_get_seat, "sd_session_get_seat") &&
+                   m_library.Resolve(seat_get_active, "sd_seat_get_active") &&
+                   m_library.Resolve(session_is_active, "sd_session_is_active");
     }
 
     SharedModule m_library;
@@ -141,7 +134,10 @@ std::string Take(char* text)
 
 // Whether logind runs: it keeps its seats' folder while it does, the test
 // systemd's own tools make.
-bool LogindRuns() { return ::access("/run/systemd/seats/", F_OK) == 0; }
+bool LogindRuns()
+{
+    return ::access("/run/systemd/seats/", F_OK) == 0;
+}
 
 }  // namespace
 

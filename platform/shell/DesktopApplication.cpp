@@ -35,18 +35,12 @@ private:
     {
         if (!m_library.Open("libgio-2.0.so.0"))
             return;
-        m_loaded = Resolve(content_type_guess, "g_content_type_guess") &&
-                   Resolve(app_info_get_default_for_type, "g_app_info_get_default_for_type") &&
-                   Resolve(app_info_launch, "g_app_info_launch") && Resolve(file_new_for_path, "g_file_new_for_path") &&
-                   Resolve(object_unref, "g_object_unref") && Resolve(error_free, "g_error_free") &&
-                   Resolve(free, "g_free");
-    }
-
-    template <class F>
-    bool Resolve(F& entry, const char* name)
-    {
-        entry = reinterpret_cast<F>(m_library.Symbol(name));
-        return entry != nullptr;
+        m_loaded = m_library.Resolve(content_type_guess, "g_content_type_guess") &&
+                   m_library.Resolve(app_info_get_default_for_type, "g_app_info_get_default_for_type") &&
+                   m_library.Resolve(app_info_launch, "g_app_info_launch") &&
+                   m_library.Resolve(file_new_for_path, "g_file_new_for_path") &&
+                   m_library.Resolve(object_unref, "g_object_unref") && m_library.Resolve(error_free, "g_error_free") &&
+                   m_library.Resolve(free, "g_free");
     }
 
     SharedModule m_library;

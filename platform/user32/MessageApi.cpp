@@ -113,8 +113,8 @@ void TakeReplies(int replyFd, std::vector<RemoteSend>& remotes)
         if (got != ReceiveOutcome::Got || d.kind != DatagramKind::Reply)
             continue;
         for (RemoteSend& r : remotes) {
-            if (!r.done && r.uid == uid && r.sequence == d.sequence && r.pid == d.senderPid && r.window == d.targetWindow &&
-                r.message == d.message) {
+            if (!r.done && r.uid == uid && r.sequence == d.sequence && r.pid == d.senderPid &&
+                r.window == d.targetWindow && r.message == d.message) {
                 r.done = true;
                 r.result = static_cast<LRESULT>(d.result);
             }
@@ -601,8 +601,9 @@ DWORD BroadcastToUserSession(unsigned uid, const char* messageName, WPARAM wPara
         const std::string dir = windows.Path();
         for (const SocketEntry& e : ListWindowSockets(dir)) {
             const std::uint64_t seq = g_sequence.fetch_add(1);
-            const SendOutcome out = SendToWindowSocket(
-                dir, e, MakeDatagram(DatagramKind::Send, e.window, msg, wParam, lParam, seq), std::min(timeoutMs, kPostRetryMs));
+            const SendOutcome out =
+                SendToWindowSocket(dir, e, MakeDatagram(DatagramKind::Send, e.window, msg, wParam, lParam, seq),
+                                   std::min(timeoutMs, kPostRetryMs));
             if (out != SendOutcome::Delivered)
                 continue;
             RemoteSend r;

@@ -346,7 +346,10 @@ void SendRemoteReply(const std::string& address, const WindowDatagram& reply)
         ::close(ownFd);
 }
 
-bool AcceptsWindowSender(unsigned senderUid) { return senderUid == ::geteuid() || senderUid == 0; }
+bool AcceptsWindowSender(unsigned senderUid)
+{
+    return senderUid == ::geteuid() || senderUid == 0;
+}
 
 ReceiveOutcome ReceiveWindowDatagram(int fd, WindowDatagram& out, std::string& fromAddress, unsigned& senderUid)
 {

@@ -66,7 +66,10 @@ gid_t GroupId(const char* name)
     return g != nullptr ? g->gr_gid : static_cast<gid_t>(-1);
 }
 
-std::string FileText(const std::string& path) { return e2e::ReadText(path); }
+std::string FileText(const std::string& path)
+{
+    return e2e::ReadText(path);
+}
 
 // Every key and value below a key, one line each, in the store's order.
 std::string Dump(HKEY root, const std::string& path)
@@ -219,7 +222,8 @@ protected:
     {
         const std::string w = m_keyboard->WaitForNewWindow(kCaption, known, kDialogTimeoutMs);
         EXPECT_FALSE(w.empty()) << "no dialog appeared" << (notifier.HasExited() ? " (the notifier has ended)" : "")
-                                << "\n" << Diagnostics();
+                                << "\n"
+                                << Diagnostics();
         return w;
     }
 
@@ -282,6 +286,19 @@ protected:
         }
     }
 
+    // The user's notifier with its dialog answered "Update", once it listens
+    // for the installer's report; null (and a failure) when it got no further.
+    std::unique_ptr<platform::ChildProcess> UpdateAndWaitForListener(const User& u)
+    {
+        auto notifier = StartNotifier(u);
+        const std::string dialog = WaitForDialog(*notifier);
+        if (dialog.empty())
+            return nullptr;
+        const std::vector<std::string> before = Windows(u);
+        Press(dialog, {"Return"});
+        return WaitForListener(u, before) ? std::move(notifier) : nullptr;
+    }
+
     // A FIFO every user may open, that holds an installer until the test
     // writes a line to it.
     std::string MakeHold(const std::string& name) const
@@ -312,7 +329,10 @@ protected:
     {
         return cmRegistryKey(HKEY_LOCAL_MACHINE, key).QueryString(value).GetText();
     }
-    static DWORD Status() { return cmRegistryKey(HKEY_LOCAL_MACHINE, szBSUNotificationKey).QueryDword(szBSUStatusValue); }
+    static DWORD Status()
+    {
+        return cmRegistryKey(HKEY_LOCAL_MACHINE, szBSUNotificationKey).QueryDword(szBSUStatusValue);
+    }
     static std::string NewUpdate() { return Text(szBSUUpdaterKey, szBSUNewUpdateValue); }
 
     // The store's files: group brelvo, group-writable.
@@ -350,7 +370,8 @@ TEST_F(PackageDesktopTest, AMembersRemindMeLaterSticksAndRootWritesAfterIt)
     EXPECT_EQ(Finish(*notifier), 0);
 
     EXPECT_EQ(Status(), 2u) << Diagnostics();
-    const double next = CNotificationData::TextToDate(cmString(Text(szBSUNotificationKey, szBSUNextUpdateValue).c_str()));
+    const double next =
+        CNotificationData::TextToDate(cmString(Text(szBSUNotificationKey, szBSUNextUpdateValue).c_str()));
     const double now = CNotificationData::Now();
     EXPECT_GT(next, now + 6.9);
     EXPECT_LT(next, now + 7.1);
@@ -403,12 +424,8 @@ TEST_F(PackageDesktopTest, AnInstallerThatElevatesItselfWithSudoReportsTheInstal
     const std::string folder = StageUpdate("sudo");
     const std::string hold = MakeHold("sudo-hold");
     SetInstallerCommand(folder, "setup.sh --elevate --outcome installed --wait " + hold);
-    auto notifier = StartNotifier(m_member);
-    const std::string dialog = WaitForDialog(*notifier);
-    ASSERT_FALSE(dialog.empty());
-    const std::vector<std::string> before = Windows(m_member);
-    Press(dialog, {"Return"});
-    ASSERT_TRUE(WaitForListener(m_member, before));
+    auto notifier = UpdateAndWaitForListener(m_member);
+    ASSERT_NE(notifier, nullptr);
     Release(hold);
     EXPECT_EQ(Finish(*notifier), 0);
 
@@ -425,15 +442,11 @@ TEST_F(PackageDesktopTest, ARootSenderWithPkexecUidReachesTheUsersNotifierAndNoO
         std::ofstream script(folder + "/elevated.sh");
         script << "#!/bin/sh\nread line < '" << hold << "'\n";
     }
-    fs::permissions(folder + "/elevated.sh", fs::perms::owner_all | fs::perms::group_all | fs::perms::others_read |
-                                                 fs::perms::others_exec);
+    fs::permissions(folder + "/elevated.sh",
+                    fs::perms::owner_all | fs::perms::group_all | fs::perms::others_read | fs::perms::others_exec);
     SetInstallerCommand(folder, "elevated.sh");
-    auto notifier = StartNotifier(m_member);
-    const std::string dialog = WaitForDialog(*notifier);
-    ASSERT_FALSE(dialog.empty());
-    const std::vector<std::string> before = Windows(m_member);
-    Press(dialog, {"Return"});
-    ASSERT_TRUE(WaitForListener(m_member, before));
+    auto notifier = UpdateAndWaitForListener(m_member);
+    ASSERT_NE(notifier, nullptr);
 
     const std::string runtime = "XDG_RUNTIME_DIR=" + UserPath(m_member, "runtime");
     // Acting for the user outside the group, root finds the member's runtime

@@ -61,7 +61,8 @@ protected:
     {
         std::vector<std::string> argv;
         if (asUser)
-            argv = {"setpriv", "--reuid=" + std::to_string(kUser), "--regid=" + std::to_string(kUser), "--clear-groups"};
+            argv = {"setpriv", "--reuid=" + std::to_string(kUser), "--regid=" + std::to_string(kUser),
+                    "--clear-groups"};
         argv.push_back(testsupport::BuildPath("tests/CustomCode/Common/milestone_listener"));
         argv.push_back("SOME_OTHER_MESSAGE");
         platform::ChildProcess::Options o;
@@ -81,7 +82,10 @@ protected:
 
     // What the current listener printed.
     std::string Heard() const { return FileText(Output("out")); }
-    std::string Output(const char* kind) const { return m_base + "/listener" + std::to_string(m_listeners) + "." + kind; }
+    std::string Output(const char* kind) const
+    {
+        return m_base + "/listener" + std::to_string(m_listeners) + "." + kind;
+    }
 
     // glm-milestone as root with the environment given; its exit code.
     int SendAsRoot(const std::vector<std::string>& args, const platform::ChildProcess::Options& env)
@@ -100,7 +104,9 @@ protected:
     platform::ChildProcess::Options SudoEnvironment(const std::string& runtime) const
     {
         platform::ChildProcess::Options o;
-        o.environment = {{"BRELVO_RUNTIME_DIR", runtime}, {"XDG_RUNTIME_DIR", ""}, {"PKEXEC_UID", ""},
+        o.environment = {{"BRELVO_RUNTIME_DIR", runtime},
+                         {"XDG_RUNTIME_DIR", ""},
+                         {"PKEXEC_UID", ""},
                          {"SUDO_UID", std::to_string(kUser)}};
         return o;
     }
@@ -124,7 +130,8 @@ TEST_F(ElevatedMilestone, RootWithSudoUidOrPkexecUidReachesTheUsersListener)
     StartListener(m_userRuntime);
     EXPECT_EQ(SendAsRoot({"70"}, SudoEnvironment(m_userRuntime)), 0);
     platform::ChildProcess::Options pkexec;
-    pkexec.environment = {{"BRELVO_RUNTIME_DIR", m_userRuntime}, {"SUDO_UID", ""}, {"PKEXEC_UID", std::to_string(kUser)}};
+    pkexec.environment = {
+        {"BRELVO_RUNTIME_DIR", m_userRuntime}, {"SUDO_UID", ""}, {"PKEXEC_UID", std::to_string(kUser)}};
     EXPECT_EQ(SendAsRoot({"200", "10"}, pkexec), 0);
     EXPECT_EQ(ListenerExit(), 0);
     EXPECT_EQ(Heard(), "ready\n70 0\n200 10\n");
@@ -140,8 +147,10 @@ TEST_F(ElevatedMilestone, FoldersOfSomebodyElseOpenToOthersOrBehindALinkAreNotRe
     StartListener(rootsFolder, false);
     platform::ChildProcess::Options env;
     fs::create_directories(m_base + "/sender-own");
-    env.environment = {{"BRELVO_RUNTIME_DIR", m_base + "/sender-own"}, {"XDG_RUNTIME_DIR", m_base + "/roots"},
-                       {"PKEXEC_UID", ""}, {"SUDO_UID", std::to_string(kUser)}};
+    env.environment = {{"BRELVO_RUNTIME_DIR", m_base + "/sender-own"},
+                       {"XDG_RUNTIME_DIR", m_base + "/roots"},
+                       {"PKEXEC_UID", ""},
+                       {"SUDO_UID", std::to_string(kUser)}};
     EXPECT_EQ(SendAsRoot({"200", "10"}, env), 1);
     m_listener.Kill();
     ListenerExit();

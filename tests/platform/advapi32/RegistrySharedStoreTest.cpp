@@ -31,7 +31,10 @@ constexpr uid_t kNobody = 65534;
 
 enum class Who { Root, Member, Outsider };
 
-const char* Name(Who who) { return who == Who::Root ? "root" : who == Who::Member ? "member" : "outsider"; }
+const char* Name(Who who)
+{
+    return who == Who::Root ? "root" : who == Who::Member ? "member" : "outsider";
+}
 
 class RegistrySharedStore : public ::testing::Test {
 protected:

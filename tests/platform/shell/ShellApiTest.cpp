@@ -88,7 +88,8 @@ TEST_F(ShellApiTest, ThePageOpensInTheDefaultApplicationWhateverItsExecLineRuns)
     Write("bin/page viewer", "#!/bin/sh\necho \"FOO=$FOO|$PWD|$*\" > '" + Root() + "/viewer.note'\n");
     fs::permissions(viewer, fs::perms::owner_all);
     Write("sys-data/applications/viewer.desktop", "[Desktop Entry]\nType=Application\nName=Viewer\n"
-                                                  "Exec=env FOO=1 \"" + viewer + "\" %f\nMimeType=text/html;\n");
+                                                  "Exec=env FOO=1 \"" +
+                                                      viewer + "\" %f\nMimeType=text/html;\n");
     Write("sys-data/applications/other.desktop", "[Desktop Entry]\nType=Application\nName=Other\n"
                                                  "Exec=false %f\nMimeType=text/html;\n");
     Write("home-config/mimeapps.list", "[Default Applications]\ntext/html=viewer.desktop\n");
