@@ -7,6 +7,7 @@
 #   /usr/lib/notifier/NotifierQt.so, brelvo-open
 #   /etc/xdg/autostart/brelvo-notifier.desktop     (a conffile)
 #   /usr/share/doc/brelvo-notifier/copyright, changelog.gz
+#   /usr/share/man/man1/Notifier.1.gz, brelvo-reg.1.gz, updcfg.1.gz, glm-milestone.1.gz
 #
 # The maintainer scripts (packaging/deb/postinst, postrm) make the group
 # brelvo and the shared folders /var/lib/brelvo and /var/lib/brelvo/updates
@@ -26,17 +27,30 @@ if(NOT _first_line MATCHES "^${NOTIFIER_PACKAGE_NAME} \\(${PROJECT_VERSION}\\) "
                       "add an entry for version ${PROJECT_VERSION}")
 endif()
 
-# Debian's documentation files: the copyright, and the changelog compressed
-# without a name or time stamp.
+# Debian's documentation files: the copyright, the changelog and the manual
+# pages, compressed without a name or time stamp.
+set(_compressed "")
+function(_notifier_compress source out)
+  add_custom_command(
+    OUTPUT ${out}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/package
+    COMMAND gzip -9nc ${source} > ${out}
+    DEPENDS ${source}
+    VERBATIM)
+endfunction()
 set(_changelog_gz ${PROJECT_BINARY_DIR}/package/changelog.gz)
-add_custom_command(
-  OUTPUT ${_changelog_gz}
-  COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/package
-  COMMAND gzip -9nc ${_deb}/changelog > ${_changelog_gz}
-  DEPENDS ${_deb}/changelog
-  VERBATIM)
-add_custom_target(package_changelog ALL DEPENDS ${_changelog_gz})
+_notifier_compress(${_deb}/changelog ${_changelog_gz})
+list(APPEND _compressed ${_changelog_gz})
 install(FILES ${_deb}/copyright ${_changelog_gz} DESTINATION ${_docdir})
+file(GLOB _manual_pages CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/packaging/man/*.1)
+foreach(_page IN LISTS _manual_pages)
+  get_filename_component(_name ${_page} NAME)
+  set(_page_gz ${PROJECT_BINARY_DIR}/package/${_name}.gz)
+  _notifier_compress(${_page} ${_page_gz})
+  list(APPEND _compressed ${_page_gz})
+  install(FILES ${_page_gz} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+endforeach()
+add_custom_target(package_documentation ALL DEPENDS ${_compressed})
 
 # Files below /etc are the administrator's once installed.
 set(_conffiles ${PROJECT_BINARY_DIR}/package/conffiles)

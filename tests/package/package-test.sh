@@ -149,7 +149,9 @@ files=$(awk '$1 !~ /^d/ { print $6 }' <<<"$contents" | sed 's|^\./|/|')
 for f in /usr/bin/Notifier /usr/bin/brelvo-reg /usr/bin/updcfg /usr/bin/glm-milestone \
          /usr/lib/notifier/NotifierQt.so /usr/lib/notifier/brelvo-open \
          /etc/xdg/autostart/brelvo-notifier.desktop \
-         /usr/share/doc/brelvo-notifier/copyright /usr/share/doc/brelvo-notifier/changelog.gz; do
+         /usr/share/doc/brelvo-notifier/copyright /usr/share/doc/brelvo-notifier/changelog.gz \
+         /usr/share/man/man1/Notifier.1.gz /usr/share/man/man1/brelvo-reg.1.gz \
+         /usr/share/man/man1/updcfg.1.gz /usr/share/man/man1/glm-milestone.1.gz; do
   grep -qx "$f" <<<"$files" || fail "the package lacks $f"
 done
 grep -E '(^|/)(setup\.sh|Update\.cfg|test_[^/]*|rescomp)$' <<<"$files" && fail "the package holds files of the tests or the sample update"
