@@ -7,7 +7,9 @@
 #   5. makes two test users, a member of brelvo (with `adduser USER brelvo`,
 #      as the README says) and one outside it, lets the member use sudo, and
 #      runs the desktop tests (test_package) against the installation;
-#   6. purges it and checks that nothing of it is left.
+#   6. installs it again, removes it and installs it once more: the store
+#      is kept every time;
+#   7. purges it and checks that nothing of it is left.
 # Whatever fails, it purges the package and removes what it made: the test
 # users, their sudo rule, the group, /var/lib/brelvo, and sudo when it
 # installed it. It refuses to run when a brelvo-notifier package, the group
@@ -19,13 +21,17 @@
 # package's files, dpkg's and apt's records, the group and the users are the
 # machine's own.
 #
-#   package-test.sh TEST_PACKAGE WORK_FOLDER
+#   package-test.sh TEST_PACKAGE BRELVO_REG WORK_FOLDER
+#
+# BRELVO_REG is the build's brelvo-reg, which reads the store while the
+# package is removed.
 #
 # Exit status 0 passed, 1 failed or refused, 77 skipped (not root). Size and
 # times go to WORK_FOLDER/summary.txt and the end of the output.
 set -uo pipefail
 test_program=$1
-work=$(realpath -m "$2")
+build_reg=$2
+work=$(realpath -m "$3")
 repo=$(cd "$(dirname "$0")/../.." && pwd)
 member=brelvo-pkgtest-member
 outsider=brelvo-pkgtest-outsider
@@ -227,7 +233,25 @@ if [ $failed -eq 0 ]; then
   PACKAGE_TEST_MEMBER=$member PACKAGE_TEST_OUTSIDER=$outsider "$test_program" || fail "the desktop tests failed"
 fi
 
-# 6. Purge: nothing of the package stays.
+# 6. An upgrade (here: the same version again) and a removal keep the store
+# and what it holds.
+store_value() {
+  BRELVO_REGISTRY=/var/lib/brelvo/registry.sqlite "$build_reg" query "$key" /v PackageKept 2>/dev/null |
+    grep -q 'REG_SZ    kept$'
+}
+env -u BRELVO_REGISTRY brelvo-reg add "$key" /v PackageKept /d kept /f >/dev/null || fail "root cannot write the store"
+apt-get install -y -qq --reinstall "$deb" >>"$work/install.log" 2>&1 || fail "installing the package again failed"
+store_value || fail "installing again lost the store's values"
+[ "$(stat -c '%U:%G %a' /var/lib/brelvo/registry.sqlite)" = "root:brelvo 664" ] ||
+  fail "installing again changed the store to $(stat -c '%U:%G %a' /var/lib/brelvo/registry.sqlite)"
+apt-get remove -y -qq brelvo-notifier >"$work/remove.log" 2>&1 || fail "apt-get remove failed"
+[ -e /usr/bin/Notifier ] && fail "the removed package left /usr/bin/Notifier"
+store_value || fail "removing the package lost the store's values"
+getent group brelvo >/dev/null || fail "removing the package deleted the group"
+apt-get install -y -qq "$deb" >>"$work/install.log" 2>&1 || fail "installing the removed package again failed"
+store_value || fail "installing the removed package again lost the store's values"
+
+# 7. Purge: nothing of the package stays.
 t0=$(now)
 apt-get purge -y -qq brelvo-notifier >"$work/purge.log" 2>&1 || { cat "$work/purge.log"; fail "apt-get purge failed"; }
 purge_time=$(seconds "$t0" "$(now)")
