@@ -51,6 +51,13 @@ foreach(_page IN LISTS _manual_pages)
   install(FILES ${_page_gz} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 endforeach()
 add_custom_target(package_documentation ALL DEPENDS ${_compressed})
+# The end-to-end tests install the build tree.
+function(_notifier_documentation_for_install_tests)
+  if(TARGET test_e2e)
+    add_dependencies(test_e2e package_documentation)
+  endif()
+endfunction()
+cmake_language(DEFER DIRECTORY ${PROJECT_SOURCE_DIR} CALL _notifier_documentation_for_install_tests)
 
 # Files below /etc are the administrator's once installed.
 set(_conffiles ${PROJECT_BINARY_DIR}/package/conffiles)

@@ -3,8 +3,8 @@
 # notifier as a real installer does: it reports its progress and its end by
 # broadcasting the setup milestone message with glm-milestone, then exits.
 #
-#   setup.sh [--elevate] [--outcome installed|left|failed|none|odd] [--delay SECONDS]
-#            [--wait FIFO] [--log FILE] [other words...]
+#   setup.sh [--outcome installed|left|failed|none|odd] [--delay SECONDS] [--log FILE]
+#            [--wait-for FILE] [--elevate] [other words...]
 #
 #   installed  milestones 70, 100, then 200 with status 10: installed
 #   left       milestones 70, then 200 with status 30: the user left the installer
@@ -14,11 +14,12 @@
 #              knows), then it exits
 #
 # --delay waits that long before the completion report (so a test or a user
-# can watch the notifier wait); --wait reads a line from FIFO before the
-# first milestone (so a test holds the installer until the notifier's
-# listener is there); --log appends the working folder and every
-# argument to FILE. The program that broadcasts is $GLM_MILESTONE, else
-# glm-milestone from the PATH.
+# can watch the notifier wait); --log appends the working folder and every
+# argument to FILE before the first milestone. --wait-for holds the installer
+# after milestone 70 until FILE exists, so that a test sees the notifier while
+# the installer provably runs and then lets it go on; as a safety net it gives
+# up after a minute and exits with status 3 without a completion report. The
+# program that broadcasts is $GLM_MILESTONE, else glm-milestone from the PATH.
 #
 # --elevate shows how an installer that needs root gets it and still
 # reaches the notifier: unless it runs as root already, the script runs
@@ -33,20 +34,20 @@ set -u
 outcome=installed
 delay=0
 log=
-wait=
+wait_for=
 elevate=0
 for arg in "$@"; do
   case "${expect:-}" in
     outcome) outcome=$arg; expect=; continue ;;
     delay) delay=$arg; expect=; continue ;;
     log) log=$arg; expect=; continue ;;
-    wait) wait=$arg; expect=; continue ;;
+    wait_for) wait_for=$arg; expect=; continue ;;
   esac
   case "$arg" in
     --outcome) expect=outcome ;;
     --delay) expect=delay ;;
     --log) expect=log ;;
-    --wait) expect="wait" ;;
+    --wait-for) expect=wait_for ;;
     --elevate) elevate=1 ;;
   esac
 done
@@ -89,8 +90,18 @@ if [ -n "$log" ]; then
   } >> "$log"
 fi
 
-[ -n "$wait" ] && read -r _ < "$wait"
 milestone 70
+if [ -n "$wait_for" ]; then
+  tries=0
+  while [ ! -e "$wait_for" ]; do
+    tries=$((tries + 1))
+    if [ "$tries" -gt 1200 ]; then
+      echo "setup.sh: $wait_for did not appear within a minute" >&2
+      exit 3
+    fi
+    sleep 0.05
+  done
+fi
 [ "$delay" != 0 ] && sleep "$delay"
 case "$outcome" in
   installed) milestone 100; milestone 200 10 ;;

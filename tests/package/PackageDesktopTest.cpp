@@ -300,7 +300,7 @@ protected:
     }
 
     // A FIFO every user may open, that holds an installer until the test
-    // writes a line to it.
+    // writes a line to it (Release, which also makes a file that is missing).
     std::string MakeHold(const std::string& name) const
     {
         const std::string path = m_scratch + "/" + name;
@@ -420,13 +420,13 @@ TEST_F(PackageDesktopTest, AnInstallerThatElevatesItselfWithSudoReportsTheInstal
     if (e2e::FindInPath("sudo").empty())
         GTEST_SKIP() << "sudo is needed (package-test.sh installs it)";
     // The sample installer as an installer that needs root is written; it
-    // waits for the notifier's listener before it reports.
+    // holds after its first milestone until the notifier listens.
     const std::string folder = StageUpdate("sudo");
-    const std::string hold = MakeHold("sudo-hold");
-    SetInstallerCommand(folder, "setup.sh --elevate --outcome installed --wait " + hold);
+    const std::string release = m_scratch + "/sudo-release";
+    SetInstallerCommand(folder, "setup.sh --elevate --outcome installed --wait-for " + release);
     auto notifier = UpdateAndWaitForListener(m_member);
     ASSERT_NE(notifier, nullptr);
-    Release(hold);
+    Release(release);
     EXPECT_EQ(Finish(*notifier), 0);
 
     EXPECT_EQ(NewUpdate(), "") << Diagnostics();

@@ -294,7 +294,9 @@ TEST_F(BSUDialogTest, MoreDetailsOpensThePageWithItsProgramInThePagesFolder)
     WriteText(data + "/applications/mimeapps.list", "[Default Applications]\ntext/html=pageviewer.desktop\n");
     const std::string viewer = Root() + "/page viewer";
     const std::string note = Root() + "/started.txt";
-    WriteText(viewer, "#!/bin/sh\necho \"$FOO|$PWD|$*\" > '" + note + "'\n");
+    // The note appears whole: written beside and then renamed.
+    WriteText(viewer,
+              "#!/bin/sh\necho \"$FOO|$PWD|$*\" > '" + note + ".new' && mv '" + note + ".new' '" + note + "'\n");
     fs::permissions(viewer, fs::perms::owner_all);
     WriteText(data + "/applications/pageviewer.desktop",
               "[Desktop Entry]\nType=Application\nName=Viewer\nExec=env FOO=1 \"" + viewer + "\" %f\n");

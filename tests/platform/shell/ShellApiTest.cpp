@@ -83,9 +83,12 @@ private:
 
 TEST_F(ShellApiTest, ThePageOpensInTheDefaultApplicationWhateverItsExecLineRuns)
 {
-    // The viewer notes its environment, working folder and arguments.
+    // The viewer notes its environment, working folder and arguments; the
+    // note appears whole (written beside, then renamed).
     const std::string viewer = Root() + "/bin/page viewer";
-    Write("bin/page viewer", "#!/bin/sh\necho \"FOO=$FOO|$PWD|$*\" > '" + Root() + "/viewer.note'\n");
+    const std::string note = Root() + "/viewer.note";
+    Write("bin/page viewer",
+          "#!/bin/sh\necho \"FOO=$FOO|$PWD|$*\" > '" + note + ".new' && mv '" + note + ".new' '" + note + "'\n");
     fs::permissions(viewer, fs::perms::owner_all);
     Write("sys-data/applications/viewer.desktop", "[Desktop Entry]\nType=Application\nName=Viewer\n"
                                                   "Exec=env FOO=1 \"" +
