@@ -10,6 +10,8 @@
 #   6. installs it again, removes it and installs it once more: the store
 #      is kept every time;
 #   7. purges it and checks that nothing of it is left.
+# Its steps have time limits of their own, well within ctest's, so that it
+# always gets to clean up (only a SIGKILL keeps it from that).
 # Whatever fails, it purges the package and removes what it made: the test
 # users, their sudo rule, the group, /var/lib/brelvo, and sudo when it
 # installed it. It refuses to run when a brelvo-notifier package, the group
@@ -136,7 +138,7 @@ fi
 # 1. The package.
 say "building the package (scripts/package)"
 t0=$(now)
-if ! "$repo/scripts/package" --output "$work" >"$work/package.log" 2>&1; then
+if ! timeout 3600 "$repo/scripts/package" --output "$work" >"$work/package.log" 2>&1; then
   tail -n 30 "$work/package.log"
   fail "scripts/package failed (log: $work/package.log)"
   exit 1
@@ -230,7 +232,8 @@ done
 env -u BRELVO_REGISTRY brelvo-reg delete "$key" /v PackageTest /f >/dev/null || fail "root cannot delete the value"
 
 if [ $failed -eq 0 ]; then
-  PACKAGE_TEST_MEMBER=$member PACKAGE_TEST_OUTSIDER=$outsider "$test_program" || fail "the desktop tests failed"
+  PACKAGE_TEST_MEMBER=$member PACKAGE_TEST_OUTSIDER=$outsider timeout 1200 "$test_program" ||
+    fail "the desktop tests failed"
 fi
 
 # 6. An upgrade (here: the same version again) and a removal keep the store
