@@ -3,6 +3,8 @@
 #   <bindir>/Notifier, brelvo-reg, updcfg, glm-milestone
 #   lib/notifier/NotifierQt.so        the program looks for its GUI module in
 #                                     ../lib/notifier/ from its own folder
+#   lib/notifier/brelvo-open          opens a document with the desktop's
+#                                     default application (FindExecutableA)
 #   <autostart>/brelvo-notifier.desktop
 #                                     the XDG autostart entry that starts the
 #                                     notifier when a user logs in
@@ -28,6 +30,7 @@ set(NOTIFIER_MODULE_DIR lib/notifier)
 
 install(TARGETS Notifier brelvo-reg updcfg glm-milestone RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(TARGETS NotifierQt LIBRARY DESTINATION ${NOTIFIER_MODULE_DIR})
+install(TARGETS brelvo-open RUNTIME DESTINATION ${NOTIFIER_MODULE_DIR})
 
 # The entry's Exec line names the program where this installation puts it,
 # which only the install step knows (--prefix), so the entry is written then.

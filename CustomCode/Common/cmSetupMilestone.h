@@ -2,7 +2,10 @@
 // message "GLM_SETUP_MILESTONE_MSG", with the milestone in its first
 // parameter and the final status (read with milestone 200) in its second,
 // sent to every top-level window of the session. An installer written in
-// C++ calls cmSendSetupMilestone; others run the glm-milestone tool.
+// C++ calls cmSendSetupMilestone; others run the glm-milestone tool. A sender
+// running as root with PKEXEC_UID or SUDO_UID in its environment (an
+// installer that elevated itself with pkexec or sudo) also reaches the
+// windows of that user's session.
 #pragma once
 
 #include "platform/kernel32/WinError.h"

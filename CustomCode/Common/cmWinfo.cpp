@@ -179,15 +179,25 @@ HRESULT cmWinfo::GetINFFolder(cmString& szFolder)
 
 bool cmIsProcessInActiveConsoleSession()
 {
+    return cmIsInActiveConsoleSession(platform::GetOwnLoginSession());
+}
+
+bool cmIsInActiveConsoleSession(const platform::LoginSession& session)
+{
     CM_TRACE_FUNCTION(CM_DEBUG_ID_CMLIB, "cmIsProcessInActiveConsoleSession");
-    std::string sessionId;
-    const platform::LoginSessionState state = platform::GetOwnLoginSessionState(sessionId);
-    bool bBool = true;
-    if (state == platform::LoginSessionState::Unknown) {
-        CM_TRACE_INFO("No login session can be told; taking it as the console's");
-    } else {
-        CM_TRACE_INFO("Process Session Id %s", sessionId.c_str());
-        bBool = state == platform::LoginSessionState::Active;
+    using State = platform::LoginSessionState;
+    bool bBool = false;
+    if (session.state == State::NoLogind) {
+        // No session functions to ask: every process counts as the console's.
+        CM_TRACE_INFO("Must be Win9x");
+        bBool = true;
+    } else if (session.state != State::NoSession) {
+        const int process = platform::SessionNumber(session.session);
+        CM_TRACE_INFO("Process Session Id %d", process);
+        if (!session.activeSession.empty())
+            CM_TRACE_INFO("Active Console Session Id :%d, Process Session Id %d",
+                          platform::SessionNumber(session.activeSession), process);
+        bBool = session.state == State::Active;
     }
     CM_TRACE_RETURN(bBool);
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "CustomCode/Common/cmString.h"
+#include "platform/kernel32/SystemInfo.h"
 #include "platform/kernel32/WinError.h"
 #include "platform/kernel32/WinTypes.h"
 
@@ -44,9 +45,13 @@ public:
 };
 
 // Whether this process runs in the session of the user at the console (on
-// Linux: its login session is the active one of its seat); true when that
-// cannot be told.
+// Linux: logind says its login session is the active one of its seat). True
+// without logind (nothing to ask, as on Windows without session functions),
+// false for a process of no session or of a session at no seat. Traced as
+// "cmIsProcessInActiveConsoleSession" with the session ids.
 bool cmIsProcessInActiveConsoleSession();
+// The same decision and traces for a session as logind described it.
+bool cmIsInActiveConsoleSession(const platform::LoginSession& session);
 
 // The working folder (at most 260 characters).
 HRESULT cmGetWorkingFolder(cmString& szFolder);

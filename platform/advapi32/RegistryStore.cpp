@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <sys/stat.h>
 #include <thread>
@@ -120,6 +121,49 @@ bool FolderAllowsStore(const std::string& storePath)
             return false;
         dir = dir.parent_path();
     }
+}
+
+// A set-group-id folder is shared by its group (the machine's store under
+// /var/lib/brelvo belongs to root and the group of the desktop users who may
+// write it). What the store makes there is the group's to write, whatever the
+// umask of the process that happens to come first: SQLite gives its -wal and
+// -shm the store's own mode, and the folder gives them its group.
+constexpr mode_t kSharedStoreMode = 0664;
+constexpr mode_t kSharedFolderMode = 02775;
+
+bool IsSharedFolder(const fs::path& dir)
+{
+    struct stat st {};
+    return ::stat(dir.empty() ? "." : dir.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && (st.st_mode & S_ISGID) != 0;
+}
+
+// mkdir -p; a folder made inside a shared folder is shared as well.
+LONG MakeStoreFolders(const fs::path& dir)
+{
+    if (dir.empty() || Exists(dir.string()))
+        return ERROR_SUCCESS;
+    const LONG parent = MakeStoreFolders(dir.parent_path());
+    if (parent != ERROR_SUCCESS)
+        return parent;
+    if (::mkdir(dir.c_str(), 0777) != 0)
+        return errno == EEXIST ? ERROR_SUCCESS : Win32ErrorFromErrno(errno);
+    if (IsSharedFolder(dir.parent_path()) && ::chmod(dir.c_str(), kSharedFolderMode) != 0)
+        return Win32ErrorFromErrno(errno);
+    return ERROR_SUCCESS;
+}
+
+// Makes the empty store file of a shared folder, readable by everybody and
+// writable by the group; SQLite then fills it as any empty database. A file
+// that another process made meanwhile is left as it is.
+LONG CreateSharedStoreFile(const std::string& path)
+{
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, kSharedStoreMode);
+    if (fd < 0)
+        return errno == EEXIST ? ERROR_SUCCESS : Win32ErrorFromErrno(errno);
+    const int rc = ::fchmod(fd, kSharedStoreMode);  // past the umask
+    const int err = errno;
+    ::close(fd);
+    return rc == 0 ? ERROR_SUCCESS : Win32ErrorFromErrno(err);
 }
 
 // How a failed SQLite call reads as a Win32 error.
@@ -365,12 +409,11 @@ LONG ConnectForWrite(std::unique_ptr<RegistryConnection>& conn, const std::strin
         return ERROR_ACCESS_DENIED;
 
     const fs::path dir = fs::path(path).parent_path();
-    if (!dir.empty()) {
-        std::error_code ec;
-        fs::create_directories(dir, ec);
-        if (ec)
-            return Win32ErrorFromErrno(ec.value());
-    }
+    LONG made = MakeStoreFolders(dir);
+    if (made == ERROR_SUCCESS && IsSharedFolder(dir) && !Exists(path))
+        made = CreateSharedStoreFile(path);
+    if (made != ERROR_SUCCESS)
+        return made;
     auto c = std::make_unique<RegistryConnection>(Kind::ReadWrite, false);
     int rc = c->db.Open(path, SqliteDatabase::OpenMode::ReadWriteCreate);
     if (rc != SqliteResult::Ok)

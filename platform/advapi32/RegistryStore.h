@@ -14,6 +14,12 @@
 // or no write permission on the file or its folder) opens the file read-only
 // and every write fails with ERROR_ACCESS_DENIED.
 //
+// A store in a set-group-id folder is shared by the folder's group (the
+// machine's store: root and the desktop users of group brelvo). A store file
+// or folder made there is group-writable (0664, 2775) whatever the umask, and
+// SQLite gives the -wal and -shm files the store's mode and the folder's
+// group, so whoever opens the store first, every member can write it after.
+//
 // Only the Reg* functions (platform/advapi32/Registry.cpp) and diagnostics call this
 // class; the functions check handles and access rights, this class does not.
 // Methods return Win32 error codes; an object may be used from several threads.

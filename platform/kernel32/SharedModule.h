@@ -19,6 +19,13 @@ public:
     bool Open(const std::string& path);
     // The address of the exported symbol, or null.
     void* Symbol(const char* name) const;
+    // Points entry at the exported function of that name; false when there is none.
+    template <class Function>
+    bool Resolve(Function& entry, const char* name) const
+    {
+        entry = reinterpret_cast<Function>(Symbol(name));
+        return entry != nullptr;
+    }
     bool IsOpen() const { return m_handle != nullptr; }
     const std::string& Error() const { return m_error; }
 

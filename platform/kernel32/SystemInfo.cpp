@@ -1,6 +1,7 @@
 #include "platform/kernel32/SystemInfo.h"
 
 #include "platform/kernel32/LastError.h"
+#include "platform/kernel32/SharedModule.h"
 #include "platform/kernel32/WinError.h"
 
 #include <cstdlib>
@@ -8,6 +9,8 @@
 #include <fstream>
 #include <sstream>
 #include <sys/utsname.h>
+#include <systemd/sd-login.h>
+#include <unistd.h>
 
 namespace {
 
@@ -88,37 +91,85 @@ std::string XdgUserDir(const std::string& name)
     return XdgUserDirFromText(ReadText(config + "/user-dirs.dirs"), name, home);
 }
 
-std::string SessionFromCgroup(const std::string& cgroupText)
-{
-    const std::size_t at = cgroupText.find("/session-");
-    if (at == std::string::npos)
-        return "";
-    const std::size_t start = at + 9;
-    const std::size_t end = cgroupText.find(".scope", start);
-    if (end == std::string::npos || end == start || cgroupText.find_first_of("/\n", start) < end)
-        return "";
-    return cgroupText.substr(start, end - start);
-}
+namespace {
 
-LoginSessionState StateFromSessionRecord(const std::string& recordText)
-{
-    std::istringstream lines(recordText);
-    std::string line;
-    while (std::getline(lines, line)) {
-        if (line == "ACTIVE=1")
-            return LoginSessionState::Active;
-        if (line == "ACTIVE=0")
-            return LoginSessionState::Inactive;
+// sd-login's entries from libsystemd, resolved when a session is first asked about.
+class SdLogin {
+public:
+    static const SdLogin& Get()
+    {
+        static const SdLogin library;  // stays loaded until the process ends
+        return library;
     }
-    return LoginSessionState::Unknown;
+
+    bool Loaded() const { return m_loaded; }
+
+    decltype(&sd_pid_get_session) pid_get_session = nullptr;
+    decltype(&sd_session_get_seat) session_get_seat = nullptr;
+    decltype(&sd_seat_get_active) seat_get_active = nullptr;
+    decltype(&sd_session_is_active) session_is_active = nullptr;
+
+private:
+    SdLogin()
+    {
+        if (!m_library.Open("libsystemd.so.0"))
+            return;
+        m_loaded = m_library.Resolve(pid_get_session, "sd_pid_get_session") &&
+                   m_library.Resolve(session_get_seat, "sd_session_get_seat") &&
+                   m_library.Resolve(seat_get_active, "sd_seat_get_active") &&
+                   m_library.Resolve(session_is_active, "sd_session_is_active");
+    }
+
+    SharedModule m_library;
+    bool m_loaded = false;
+};
+
+// A text that sd-login handed out (malloc'ed), taken over.
+std::string Take(char* text)
+{
+    std::string out = text != nullptr ? text : "";
+    std::free(text);
+    return out;
 }
 
-LoginSessionState GetOwnLoginSessionState(std::string& sessionId)
+// Whether logind runs: it keeps its seats' folder while it does, the test
+// systemd's own tools make.
+bool LogindRuns()
 {
-    sessionId = SessionFromCgroup(ReadText("/proc/self/cgroup"));
-    if (sessionId.empty() || sessionId.find_first_of("./") != std::string::npos)
-        return LoginSessionState::Unknown;
-    return StateFromSessionRecord(ReadText("/run/systemd/sessions/" + sessionId));
+    return ::access("/run/systemd/seats/", F_OK) == 0;
+}
+
+}  // namespace
+
+LoginSession GetOwnLoginSession()
+{
+    LoginSession out;
+    const SdLogin& sd = SdLogin::Get();
+    if (!sd.Loaded() || !LogindRuns())
+        return out;
+    char* text = nullptr;
+    out.state = LoginSessionState::NoSession;
+    if (sd.pid_get_session(0, &text) < 0)
+        return out;
+    out.session = Take(text);
+    text = nullptr;
+    out.state = LoginSessionState::NoSeat;
+    const int seated = sd.session_get_seat(out.session.c_str(), &text);
+    const std::string seat = Take(text);
+    if (seated < 0 || seat.empty())
+        return out;
+    text = nullptr;
+    if (sd.seat_get_active(seat.c_str(), &text, nullptr) >= 0)
+        out.activeSession = Take(text);
+    out.state = sd.session_is_active(out.session.c_str()) > 0 ? LoginSessionState::Active : LoginSessionState::Inactive;
+    return out;
+}
+
+int SessionNumber(const std::string& name)
+{
+    if (name.empty() || name.size() > 9 || name.find_first_not_of("0123456789") != std::string::npos)
+        return -1;
+    return std::atoi(name.c_str());
 }
 
 }  // namespace platform

@@ -1,6 +1,7 @@
 // What the program asks about the system it runs on: the operating-system
 // version (GetVersionExA), the user's XDG folders, and whether this
-// process's login session is the active one of its seat.
+// process's login session is the active one of its seat (ProcessIdToSessionId
+// and WTSGetActiveConsoleSessionId on Windows).
 #pragma once
 
 #include "platform/kernel32/WinTypes.h"
@@ -34,15 +35,28 @@ std::string XdgUserDir(const std::string& name);
 // The same from the text of such a file, with $HOME standing for home.
 std::string XdgUserDirFromText(const std::string& text, const std::string& name, const std::string& home);
 
-enum class LoginSessionState { Active, Inactive, Unknown };
+// The login session of this process as logind tells it, through sd-login
+// (sd_pid_get_session, sd_session_get_seat, sd_seat_get_active,
+// sd_session_is_active). libsystemd is loaded the first time this is asked,
+// so programs that never ask never load it and its libraries.
+enum class LoginSessionState {
+    NoLogind,   // libsystemd cannot be loaded, or logind does not run: nothing can be told
+    NoSession,  // the process belongs to no login session (a service, a timer)
+    NoSeat,     // its session has no seat (a remote login): it is at no console
+    Active,     // its session is the active one of its seat
+    Inactive,   // another session is in front on its seat
+};
 
-// Whether the login session of this process is the active session of its
-// seat, from logind's records; Unknown when that cannot be told (no logind,
-// no session). sessionId receives the session's name when one is found.
-LoginSessionState GetOwnLoginSessionState(std::string& sessionId);
-// The parts of that decision: the session named in a /proc/<pid>/cgroup
-// text ("session-3.scope"), and the state in a logind session record.
-std::string SessionFromCgroup(const std::string& cgroupText);
-LoginSessionState StateFromSessionRecord(const std::string& recordText);
+struct LoginSession {
+    LoginSessionState state = LoginSessionState::NoLogind;
+    std::string session;        // this process's session, when it has one
+    std::string activeSession;  // the active session of its seat, when the seat has one
+};
+
+LoginSession GetOwnLoginSession();
+
+// A session name as the number a session id is: "3" gives 3; names that are
+// no decimal number ("c1" of a greeter) give -1.
+int SessionNumber(const std::string& name);
 
 }  // namespace platform

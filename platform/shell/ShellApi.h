@@ -1,11 +1,13 @@
-// Finding the program that opens a document: FindExecutableA over the XDG
-// MIME database and desktop entries, and GetShortPathNameA.
+// Finding the program that opens a document: FindExecutableA, and
+// GetShortPathNameA.
 //
-// The document's MIME type comes from its name (shared-mime-info's globs2
-// files in the XDG data folders); its default application from the
-// mimeapps.list files (user before system), else from the desktop
-// database's mimeinfo.cache; the program is the first word of that desktop
-// entry's Exec line, looked up in PATH when it has no slash.
+// A desktop entry's Exec line is more than a program ("env VAR=1 viewer %f",
+// "flatpak run org.example.Viewer %u"): the program that opens a document is
+// our opener, brelvo-open, which starts the desktop's default application
+// for the document through GIO (platform/shell/DesktopApplication.h). So
+// FindExecutableA finds a program exactly when GIO knows an application for
+// the document's kind, and gives the opener's path; running it with the
+// document opens the document as the desktop would.
 #pragma once
 
 #include "platform/kernel32/Resources.h"
@@ -19,7 +21,9 @@ constexpr int SE_ERR_NOASSOC = 31;  // no program opens documents of that kind
 
 // lpFile in lpDirectory (when lpFile is relative and lpDirectory not null):
 // the program's path goes to lpResult (MAX_PATH bytes) and the result is a
-// value above 32; otherwise lpResult is empty and the result is an error.
+// value above 32; otherwise lpResult is empty and the result is an error:
+// SE_ERR_FNF, SE_ERR_PNF, or SE_ERR_NOASSOC when no application opens it
+// (or the opener is not installed).
 HINSTANCE FindExecutableA(LPCSTR lpFile, LPCSTR lpDirectory, LPSTR lpResult);
 
 // Linux has no short names: the path as it is, when it exists. The length

@@ -2,9 +2,11 @@
 // dispatch and broadcast.
 #include "platform/kernel32/LastError.h"
 #include "platform/kernel32/ProcessIds.h"
+#include "platform/kernel32/RuntimeDir.h"
 #include "platform/kernel32/ThreadState.h"
 #include "platform/kernel32/WinError.h"
 #include "platform/user32/MessagePump.h"
+#include "platform/user32/MessageRegistration.h"
 #include "platform/user32/ThreadLoop.h"
 #include "platform/user32/WinUser.h"
 #include "platform/user32/WindowDatagram.h"
@@ -14,6 +16,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <unistd.h>
 
 namespace platform::detail {
 
@@ -40,10 +43,11 @@ void CollectInput(MessageQueue& queue)
         for (int i = 0; i < 256; ++i) {
             WindowDatagram d;
             std::string from;
-            const ReceiveOutcome got = ReceiveWindowDatagram(fd, d, from);
+            unsigned uid = 0;
+            const ReceiveOutcome got = ReceiveWindowDatagram(fd, d, from, uid);
             if (got == ReceiveOutcome::Empty)
                 break;
-            if (got == ReceiveOutcome::Dropped || d.targetWindow != serial)
+            if (got == ReceiveOutcome::Dropped || d.targetWindow != serial || !AcceptsWindowSender(uid))
                 continue;
             const HWND hwnd = MakeHwnd(pid, serial);
             if (d.kind == DatagramKind::Post) {
@@ -89,6 +93,7 @@ namespace {
 
 struct RemoteSend {
     std::uint64_t sequence = 0;
+    unsigned uid = 0;  // the user whose window it was sent to: only that user answers
     DWORD pid = 0;
     DWORD window = 0;
     UINT message = 0;
@@ -101,14 +106,15 @@ void TakeReplies(int replyFd, std::vector<RemoteSend>& remotes)
     for (;;) {
         WindowDatagram d;
         std::string from;
-        const ReceiveOutcome got = ReceiveWindowDatagram(replyFd, d, from);
+        unsigned uid = 0;
+        const ReceiveOutcome got = ReceiveWindowDatagram(replyFd, d, from, uid);
         if (got == ReceiveOutcome::Empty)
             return;
         if (got != ReceiveOutcome::Got || d.kind != DatagramKind::Reply)
             continue;
         for (RemoteSend& r : remotes) {
-            if (!r.done && r.sequence == d.sequence && r.pid == d.senderPid && r.window == d.targetWindow &&
-                r.message == d.message) {
+            if (!r.done && r.uid == uid && r.sequence == d.sequence && r.pid == d.senderPid &&
+                r.window == d.targetWindow && r.message == d.message) {
                 r.done = true;
                 r.result = static_cast<LRESULT>(d.result);
             }
@@ -234,6 +240,7 @@ bool SendTo(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam, DWORD localTimeou
     }
     std::vector<RemoteSend> remotes(1);
     remotes[0].sequence = g_sequence.fetch_add(1);
+    remotes[0].uid = ::geteuid();
     remotes[0].pid = pid;
     remotes[0].window = serial;
     remotes[0].message = msg;
@@ -546,6 +553,7 @@ DWORD BroadcastWindowMessage(UINT Msg, WPARAM wParam, LPARAM lParam, BroadcastMo
             } else {
                 RemoteSend r;
                 r.sequence = seq;
+                r.uid = ::geteuid();
                 r.pid = e.pid;
                 r.window = e.window;
                 r.message = Msg;
@@ -566,6 +574,54 @@ DWORD BroadcastWindowMessage(UINT Msg, WPARAM wParam, LPARAM lParam, BroadcastMo
             if (r.done)
                 ++delivered;
         }
+    }
+    return delivered;
+}
+
+DWORD BroadcastToUserSession(unsigned uid, const char* messageName, WPARAM wParam, LPARAM lParam, DWORD timeoutMs)
+{
+    auto q = MyQueue();
+    if (!q || messageName == nullptr)
+        return 0;
+    ThreadReplySocket();  // bound before sending, so the answers have somewhere to go
+    std::vector<std::pair<unsigned long, unsigned long>> visited;
+    std::vector<RemoteSend> remotes;
+    for (const std::string& candidate : RuntimeDirCandidatesForUser(uid)) {
+        UserRuntimeDir runtime;
+        if (runtime.Open(candidate, uid) != ERROR_SUCCESS ||
+            std::find(visited.begin(), visited.end(), runtime.Identity()) != visited.end())
+            continue;
+        visited.push_back(runtime.Identity());
+        // The session's own id for the name; its windows know no other.
+        UINT msg = 0;
+        UserRuntimeDir windows;
+        if (!FindRegisteredMessage(runtime, messageName, msg) || !IsCrossProcessMessage(msg) ||
+            runtime.OpenSubFolder("windows", windows) != ERROR_SUCCESS)
+            continue;
+        const std::string dir = windows.Path();
+        for (const SocketEntry& e : ListWindowSockets(dir)) {
+            const std::uint64_t seq = g_sequence.fetch_add(1);
+            const SendOutcome out =
+                SendToWindowSocket(dir, e, MakeDatagram(DatagramKind::Send, e.window, msg, wParam, lParam, seq),
+                                   std::min(timeoutMs, kPostRetryMs));
+            if (out != SendOutcome::Delivered)
+                continue;
+            RemoteSend r;
+            r.sequence = seq;
+            r.uid = uid;
+            r.pid = e.pid;
+            r.window = e.window;
+            r.message = msg;
+            remotes.push_back(r);
+        }
+    }
+    if (remotes.empty())
+        return 0;
+    AwaitSends(*q, {}, remotes, timeoutMs);
+    DWORD delivered = 0;
+    for (const RemoteSend& r : remotes) {
+        if (r.done)
+            ++delivered;
     }
     return delivered;
 }

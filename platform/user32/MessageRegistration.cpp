@@ -188,6 +188,32 @@ bool SameMessageName(const std::string& a, const std::string& b)
     return true;
 }
 
+bool FindRegisteredMessage(const UserRuntimeDir& runtime, const std::string& name, UINT& id)
+{
+    if (!runtime.IsOpen())
+        return false;
+    LockedFile file(::openat(runtime.Fd(), "window-messages", O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    if (file.fd() < 0)
+        return false;
+    struct stat st {};
+    if (::fstat(file.fd(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != runtime.Owner())
+        return false;
+    int rc;
+    do {
+        rc = ::flock(file.fd(), LOCK_SH);
+    } while (rc != 0 && errno == EINTR);
+    std::string text;
+    if (rc != 0 || !ReadAll(file.fd(), text))
+        return false;
+    for (const auto& e : ParseMessageTable(text)) {
+        if (SameMessageName(e.name, name)) {
+            id = e.id;
+            return true;
+        }
+    }
+    return false;
+}
+
 }  // namespace platform
 
 UINT RegisterWindowMessageA(LPCSTR lpString)

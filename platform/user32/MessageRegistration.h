@@ -31,4 +31,12 @@ std::string FormatMessageTableLine(UINT id, const std::string& name);
 // Whether two names are the same when ASCII case is ignored.
 bool SameMessageName(const std::string& a, const std::string& b);
 
+class UserRuntimeDir;
+
+// The id that the session of another user's runtime folder gave the name,
+// read from its table and never written to it: a name nobody there has
+// registered has no window there to receive it. False when the table has no
+// such name, or is no regular file of that user.
+bool FindRegisteredMessage(const UserRuntimeDir& runtime, const std::string& name, UINT& id);
+
 }  // namespace platform

@@ -513,4 +513,13 @@ enum class BroadcastMode { Post, Send };
 // message, and removes nothing that belongs to a live window.
 DWORD BroadcastWindowMessage(UINT Msg, WPARAM wParam, LPARAM lParam, BroadcastMode mode, DWORD timeoutMs);
 
+// From a process running as root: sends the registered message of that name
+// to every top-level window of the user uid, found through that user's
+// runtime folders (RuntimeDirCandidatesForUser; a folder counts only when it
+// is the user's own with mode 0700). The id is the one the user's session
+// gave the name. Waits at most timeoutMs for the windows to take it; gives
+// how many did. Other users' windows, and folders of somebody else, are
+// never reached.
+DWORD BroadcastToUserSession(unsigned uid, const char* messageName, WPARAM wParam, LPARAM lParam, DWORD timeoutMs);
+
 }  // namespace platform

@@ -192,10 +192,15 @@ void CloseWindowSocket(int fd, const std::string& path)
 
 std::vector<SocketEntry> ListWindowSockets()
 {
-    std::vector<SocketEntry> out;
     std::string dir;
     if (EnsureWindowsDir(dir) != ERROR_SUCCESS)
-        return out;
+        return {};
+    return ListWindowSockets(dir);
+}
+
+std::vector<SocketEntry> ListWindowSockets(const std::string& dir)
+{
+    std::vector<SocketEntry> out;
     DIR* d = ::opendir(dir.c_str());
     if (d == nullptr)
         return out;
@@ -249,6 +254,12 @@ SendOutcome SendToWindowSocket(const SocketEntry& entry, const WindowDatagram& d
     std::string dir;
     if (EnsureWindowsDir(dir) != ERROR_SUCCESS)
         return SendOutcome::Failed;
+    return SendToWindowSocket(dir, entry, datagram, waitMs);
+}
+
+SendOutcome SendToWindowSocket(const std::string& dir, const SocketEntry& entry, const WindowDatagram& datagram,
+                               DWORD waitMs)
+{
     const std::string path = dir + "/" + entry.name;
     struct stat st {};
     if (::lstat(path.c_str(), &st) != 0)
@@ -335,7 +346,12 @@ void SendRemoteReply(const std::string& address, const WindowDatagram& reply)
         ::close(ownFd);
 }
 
-ReceiveOutcome ReceiveWindowDatagram(int fd, WindowDatagram& out, std::string& fromAddress)
+bool AcceptsWindowSender(unsigned senderUid)
+{
+    return senderUid == ::geteuid() || senderUid == 0;
+}
+
+ReceiveOutcome ReceiveWindowDatagram(int fd, WindowDatagram& out, std::string& fromAddress, unsigned& senderUid)
 {
     std::uint8_t buf[kWindowDatagramSize + 1];
     sockaddr_un from{};
@@ -354,12 +370,13 @@ ReceiveOutcome ReceiveWindowDatagram(int fd, WindowDatagram& out, std::string& f
     } while (n < 0 && errno == EINTR);
     if (n < 0)
         return ReceiveOutcome::Empty;
-    bool sameUser = false;
+    bool credentials = false;
     for (cmsghdr* c = CMSG_FIRSTHDR(&msg); c != nullptr; c = CMSG_NXTHDR(&msg, c)) {
         if (c->cmsg_level == SOL_SOCKET && c->cmsg_type == SCM_CREDENTIALS && c->cmsg_len >= CMSG_LEN(sizeof(ucred))) {
             ucred cred{};
             std::memcpy(&cred, CMSG_DATA(c), sizeof cred);
-            sameUser = cred.uid == ::geteuid();
+            credentials = true;
+            senderUid = cred.uid;
         } else if (c->cmsg_level == SOL_SOCKET && c->cmsg_type == SCM_RIGHTS) {
             // Nobody should pass descriptors here; close what arrived.
             const std::size_t count = (c->cmsg_len - CMSG_LEN(0)) / sizeof(int);
@@ -371,7 +388,7 @@ ReceiveOutcome ReceiveWindowDatagram(int fd, WindowDatagram& out, std::string& f
             }
         }
     }
-    if (!sameUser || (msg.msg_flags & (MSG_TRUNC | MSG_CTRUNC)) != 0)
+    if (!credentials || (msg.msg_flags & (MSG_TRUNC | MSG_CTRUNC)) != 0)
         return ReceiveOutcome::Dropped;
     WindowDatagram d;
     if (!ParseWindowDatagram(buf, static_cast<std::size_t>(n), d))

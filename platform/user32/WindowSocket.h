@@ -5,8 +5,14 @@
 // (the folder is 0700 and must be the user's own). A thread that sends to
 // other processes has one more socket, bound to an automatic abstract
 // address, on which the answers to its sends arrive. Every receiving socket
-// takes the sender's credentials from the kernel and drops datagrams of other
-// users, of the wrong size or with fields out of range.
+// takes the sender's credentials from the kernel and drops datagrams without
+// them, of the wrong size or with fields out of range; whose datagrams count
+// is the receiver's decision (AcceptsWindowSender).
+//
+// A process running as root may also reach the windows of another user's
+// session, through that user's runtime folder (an installer that elevated
+// itself reports to the notifier of the user it installs for); the folder
+// functions below take the windows folder to use.
 #pragma once
 
 #include "platform/kernel32/WinTypes.h"
@@ -40,6 +46,8 @@ void CloseWindowSocket(int fd, const std::string& path);
 
 // The sockets in the windows folder now (in no particular order).
 std::vector<SocketEntry> ListWindowSockets();
+// The same for the windows folder at dir.
+std::vector<SocketEntry> ListWindowSockets(const std::string& dir);
 // The socket of window n of process pid, if it exists.
 bool FindWindowSocket(DWORD pid, DWORD window, SocketEntry& out);
 // Whether the process that named the socket is alive.
@@ -51,6 +59,9 @@ enum class SendOutcome { Delivered, Stale, Busy, Failed };
 // retrying up to waitMs while the receiver's queue is full. A socket whose
 // process is gone or that nobody has bound any more is removed (Stale).
 SendOutcome SendToWindowSocket(const SocketEntry& entry, const WindowDatagram& datagram, DWORD waitMs);
+// The same for a socket of the windows folder at dir.
+SendOutcome SendToWindowSocket(const std::string& dir, const SocketEntry& entry, const WindowDatagram& datagram,
+                               DWORD waitMs);
 
 // The calling thread's reply socket (made on first use), -1 when none can be made.
 int ThreadReplySocket();
@@ -60,9 +71,14 @@ void SendRemoteReply(const std::string& address, const WindowDatagram& reply);
 
 enum class ReceiveOutcome { Got, Dropped, Empty };
 
-// Takes one datagram from a receiving socket without blocking. Got: out and
-// the sender's address are filled; Dropped: one invalid datagram was thrown
-// away; Empty: nothing waits.
-ReceiveOutcome ReceiveWindowDatagram(int fd, WindowDatagram& out, std::string& fromAddress);
+// Takes one datagram from a receiving socket without blocking. Got: out,
+// the sender's address and its user id are filled; Dropped: one invalid
+// datagram was thrown away; Empty: nothing waits.
+ReceiveOutcome ReceiveWindowDatagram(int fd, WindowDatagram& out, std::string& fromAddress, unsigned& senderUid);
+
+// Whether a window of this process takes a message sent by that user: its
+// own user's, and root's (an elevated installer). Nobody else can reach the
+// sockets, which live in the user's private runtime folder.
+bool AcceptsWindowSender(unsigned senderUid);
 
 }  // namespace platform::detail

@@ -4,7 +4,7 @@
 # broadcasting the setup milestone message with glm-milestone, then exits.
 #
 #   setup.sh [--outcome installed|left|failed|none|odd] [--delay SECONDS] [--log FILE]
-#            [--wait-for FILE] [other words...]
+#            [--wait-for FILE] [--elevate] [other words...]
 #
 #   installed  milestones 70, 100, then 200 with status 10: installed
 #   left       milestones 70, then 200 with status 30: the user left the installer
@@ -20,11 +20,22 @@
 # the installer provably runs and then lets it go on; as a safety net it gives
 # up after a minute and exits with status 3 without a completion report. The
 # program that broadcasts is $GLM_MILESTONE, else glm-milestone from the PATH.
+#
+# --elevate shows how an installer that needs root gets it and still
+# reaches the notifier: unless it runs as root already, the script runs
+# itself again as root through pkexec, else sudo (without --elevate), and
+# installs there. As root, glm-milestone finds PKEXEC_UID or SUDO_UID (set
+# by pkexec and sudo) and reports to that user's session; the variables that
+# place the session's runtime folder, which both programs drop from the
+# environment, are passed on by name. When the elevation fails (refused,
+# cancelled, neither program installed) the script reports a failed
+# installation itself.
 set -u
 outcome=installed
 delay=0
 log=
 wait_for=
+elevate=0
 for arg in "$@"; do
   case "${expect:-}" in
     outcome) outcome=$arg; expect=; continue ;;
@@ -37,8 +48,40 @@ for arg in "$@"; do
     --delay) expect=delay ;;
     --log) expect=log ;;
     --wait-for) expect=wait_for ;;
+    --elevate) elevate=1 ;;
   esac
 done
+
+milestone() {
+  "${GLM_MILESTONE:-glm-milestone}" "$@" || echo "setup.sh: nobody heard milestone $*" >&2
+}
+
+if [ "$elevate" = 1 ] && [ "$(id -u)" != 0 ]; then
+  # The same command as root, without --elevate, with the variables that
+  # place the session's runtime folder.
+  self=$(cd "$(dirname "$0")" && pwd)/$(basename "$0")
+  n=$#
+  while [ "$n" -gt 0 ]; do
+    arg=$1
+    shift
+    n=$((n - 1))
+    [ "$arg" = --elevate ] || set -- "$@" "$arg"
+  done
+  set -- "$self" "$@"
+  for name in GLM_MILESTONE BRELVO_RUNTIME_DIR XDG_RUNTIME_DIR; do
+    eval "value=\${$name:-}"
+    [ -n "$value" ] && set -- "$name=$value" "$@"
+  done
+  if command -v pkexec >/dev/null 2>&1; then
+    pkexec env "$@" && exit 0
+  elif command -v sudo >/dev/null 2>&1; then
+    sudo env "$@" && exit 0
+  else
+    echo "setup.sh: neither pkexec nor sudo can make this installer root" >&2
+  fi
+  milestone 200 40
+  exit 1
+fi
 
 if [ -n "$log" ]; then
   {
@@ -46,10 +89,6 @@ if [ -n "$log" ]; then
     for arg in "$@"; do echo "arg=$arg"; done
   } >> "$log"
 fi
-
-milestone() {
-  "${GLM_MILESTONE:-glm-milestone}" "$@" || echo "setup.sh: nobody heard milestone $*" >&2
-}
 
 milestone 70
 if [ -n "$wait_for" ]; then

@@ -28,6 +28,13 @@ NOTIFIER_BUILD_PACKAGES+=(qt6-base-dev libfreetype-dev libfontconfig-dev fonts-d
 NOTIFIER_BUILD_PACKAGES+=(libxcb1-dev libwayland-dev)
 # The crash-dump test opens a minidump in a real debugger.
 NOTIFIER_BUILD_PACKAGES+=(lldb)
+# A document's default application (GIO) and the login session (sd-login):
+# their headers; the programs load the libraries when they first need them.
+NOTIFIER_BUILD_PACKAGES+=(libglib2.0-dev libsystemd-dev)
 # The demonstration without a display: a virtual X server, keyboard input and
 # screenshots.
 NOTIFIER_DISPLAY_PACKAGES=(xvfb xauth xdotool imagemagick)
+# The Debian package (scripts/package): Debian's build flags, the
+# dependencies read from the binaries (dpkg-shlibdeps, which CPack finds the
+# binaries for with file).
+NOTIFIER_PACKAGE_PACKAGES=(dpkg-dev file)

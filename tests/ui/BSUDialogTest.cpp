@@ -49,6 +49,19 @@ protected:
         ASSERT_NE(b, nullptr) << "no control " << id << " in a visible window " << templateId;
         QTest::mouseClick(b, Qt::LeftButton);
     }
+    // XDG folders of this test's own, whose MIME database knows .htm pages
+    // and which name no application; the data folder.
+    std::string UsePrivateDesktop() const
+    {
+        const std::string data = Root() + "/xdg-data";
+        WriteText(data + "/mime/globs2", "50:text/html:*.htm\n");
+        SetEnvironmentVariableA("XDG_DATA_HOME", data.c_str());
+        SetEnvironmentVariableA("XDG_DATA_DIRS", data.c_str());
+        SetEnvironmentVariableA("XDG_CONFIG_HOME", (Root() + "/xdg-config").c_str());
+        SetEnvironmentVariableA("XDG_CONFIG_DIRS", (Root() + "/xdg-config").c_str());
+        SetEnvironmentVariableA("DBUS_SESSION_BUS_ADDRESS", ("unix:path=" + Root() + "/no-bus").c_str());
+        return data;
+    }
     static void Key(int templateId, Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier)
     {
         QWidget* w = Window(templateId);
@@ -289,20 +302,17 @@ TEST_F(BSUDialogTest, MoreDetailsOpensThePageWithItsProgramInThePagesFolder)
 {
     const std::string folder = StageSampleUpdate();
     // A private desktop: .htm pages open with a program that notes how it
-    // was started.
-    const std::string data = Root() + "/xdg-data";
-    WriteText(data + "/mime/globs2", "50:text/html:*.htm\n");
+    // was started, through an Exec line that sets a variable first.
+    const std::string data = UsePrivateDesktop();
     WriteText(data + "/applications/mimeapps.list", "[Default Applications]\ntext/html=pageviewer.desktop\n");
     const std::string viewer = Root() + "/page viewer";
     const std::string note = Root() + "/started.txt";
     // The note appears whole: written beside and then renamed.
-    WriteText(viewer, "#!/bin/sh\necho \"$PWD|$*\" > '" + note + ".new' && mv '" + note + ".new' '" + note + "'\n");
+    WriteText(viewer,
+              "#!/bin/sh\necho \"$FOO|$PWD|$*\" > '" + note + ".new' && mv '" + note + ".new' '" + note + "'\n");
     fs::permissions(viewer, fs::perms::owner_all);
-    WriteText(data + "/applications/pageviewer.desktop", "[Desktop Entry]\nExec=\"" + viewer + "\" %f\n");
-    SetEnvironmentVariableA("XDG_DATA_HOME", data.c_str());
-    SetEnvironmentVariableA("XDG_DATA_DIRS", data.c_str());
-    SetEnvironmentVariableA("XDG_CONFIG_HOME", (Root() + "/xdg-config").c_str());
-    SetEnvironmentVariableA("XDG_CONFIG_DIRS", (Root() + "/xdg-config").c_str());
+    WriteText(data + "/applications/pageviewer.desktop",
+              "[Desktop Entry]\nType=Application\nName=Viewer\nExec=env FOO=1 \"" + viewer + "\" %f\n");
     SetLanguage("1033");
     StartQt();
     CBSUDlg dlg;
@@ -320,7 +330,29 @@ TEST_F(BSUDialogTest, MoreDetailsOpensThePageWithItsProgramInThePagesFolder)
     std::ifstream in(note);
     std::getline(in, line);
     const std::string dir = folder + "/UpdateDetails_1033";
-    EXPECT_EQ(line, dir + "|" + dir + "/details.htm");
+    EXPECT_EQ(line, "1|" + dir + "|" + dir + "/details.htm");
+}
+
+TEST_F(BSUDialogTest, MoreDetailsWithoutAnApplicationForThePageShowsTheDialog)
+{
+    StageSampleUpdate();
+    UsePrivateDesktop();  // it knows the page's type, and no application for it
+    SetLanguage("1033");
+    StartQt();
+    CBSUDlg dlg;
+    bool dialogShown = false;
+    Later(0, [&] {
+        Later(20, [&] {
+            QWidget* more = Window(IDD_BSU_MOREDETAILS);
+            dialogShown = more != nullptr;
+            if (more != nullptr)
+                QTest::keyClick(more, Qt::Key_Escape);
+            Later(10, [&] { Key(IDD_BSU_DIALOG, Qt::Key_Escape); });
+        });
+        dlg.ViewCommand(IDC_BSU_MOREDETAILS_BTN);
+    });
+    EXPECT_EQ(dlg.DoModal(), IDCANCEL);
+    EXPECT_TRUE(dialogShown);
 }
 
 TEST_F(BSUDialogTest, WithoutAPageMoreDetailsShowsTheDescriptionAndComesBack)

@@ -159,19 +159,36 @@ TEST(Winfo, PathsAndTheInfFolder)
     EXPECT_EQ(std::string(inf.GetText()), root.Path() + "/INF");
 }
 
-TEST(Winfo, SessionsAndTheWorkingFolder)
+TEST(Winfo, TheConsoleSessionIsTheActiveOneOfItsSeatAndAnyProcessWithoutLogind)
 {
-    EXPECT_EQ(platform::SessionFromCgroup("0::/user.slice/user-1000.slice/session-3.scope\n"), "3");
-    EXPECT_EQ(platform::SessionFromCgroup("0::/system.slice/cron.service\n"), "");
-    EXPECT_EQ(platform::SessionFromCgroup("0::/session-/x.scope\n"), "");
-    EXPECT_EQ(platform::StateFromSessionRecord("UID=1000\nACTIVE=1\n"), platform::LoginSessionState::Active);
-    EXPECT_EQ(platform::StateFromSessionRecord("ACTIVE=0\n"), platform::LoginSessionState::Inactive);
-    EXPECT_EQ(platform::StateFromSessionRecord(""), platform::LoginSessionState::Unknown);
-    std::string id;
-    if (platform::GetOwnLoginSessionState(id) == platform::LoginSessionState::Unknown) {
-        EXPECT_TRUE(cmIsProcessInActiveConsoleSession()) << "what cannot be told counts as the console";
+    using State = platform::LoginSessionState;
+    testsupport::LogCapture log;
+    const auto traced = [&log](const std::string& text) {
+        return log.Contains("cmIsProcessInActiveConsoleSession: " + text + "\n");
+    };
+    cmDebugFlags<CM_DEBUG_ID_CMLIB>() |= CM_DEBUG_INFO;
+    EXPECT_TRUE(cmIsInActiveConsoleSession({State::NoLogind, "", ""}));
+    EXPECT_TRUE(traced("Must be Win9x"));
+    EXPECT_TRUE(cmIsInActiveConsoleSession({State::Active, "3", "3"}));
+    EXPECT_TRUE(traced("Process Session Id 3"));
+    EXPECT_TRUE(traced("Active Console Session Id :3, Process Session Id 3"));
+    EXPECT_FALSE(cmIsInActiveConsoleSession({State::Inactive, "4", "c1"}));
+    EXPECT_TRUE(traced("Active Console Session Id :-1, Process Session Id 4")) << "a greeter's session is no number";
+    log.Clear();
+    EXPECT_FALSE(cmIsInActiveConsoleSession({State::NoSeat, "7", ""})) << "a remote session is at no console";
+    EXPECT_TRUE(traced("Process Session Id 7"));
+    EXPECT_EQ(log.Lines().size(), 1u);
+    EXPECT_FALSE(cmIsInActiveConsoleSession({State::NoSession, "", ""})) << "a service is in no session";
+    cmDebugFlags<CM_DEBUG_ID_CMLIB>() &= ~CM_DEBUG_INFO;
+    // Where this runs without logind (a build machine, a container) every
+    // process counts as the console's.
+    if (platform::GetOwnLoginSession().state == State::NoLogind) {
+        EXPECT_TRUE(cmIsProcessInActiveConsoleSession());
     }
+}
 
+TEST(Winfo, TheWorkingFolder)
+{
     cmString before;
     ASSERT_EQ(cmGetWorkingFolder(before), S_OK);
     platform::ScopedTempDirectory tmp("cwd");
