@@ -5,8 +5,6 @@
 // adds per call.
 // bench-layers: objdb
 #include "objdb/pjCrashFilter.h"
-#include "platform/kernel32/Environment.h"
-#include "platform/linux/TempDirectory.h"
 
 #include "bench/support/BenchRun.h"
 
@@ -14,20 +12,6 @@
 #include <cstdio>
 
 namespace {
-
-// The filter's first arming looks for the extension library in the store:
-// a private, empty one.
-struct PrivateState {
-    platform::ScopedTempDirectory dir{"bench-crash"};
-    PrivateState()
-    {
-        SetEnvironmentVariableA("BRELVO_REGISTRY", (dir.Path() + "/registry.sqlite").c_str());
-        SetEnvironmentVariableA("BRELVO_LOG_FILE", (dir.Path() + "/logfile").c_str());
-        SetEnvironmentVariableA("BRELVO_DUMP_FILE", (dir.Path() + "/Glimmary.dmp").c_str());
-        SetEnvironmentVariableA("BRELVO_RUNTIME_DIR", (dir.Path() + "/runtime").c_str());
-    }
-};
-__attribute__((init_priority(101))) PrivateState g_state;
 
 __attribute__((noinline)) int Listener(int x)
 {

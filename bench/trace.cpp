@@ -3,8 +3,6 @@
 // prints the nanoseconds a guard adds to a call, and the ratio.
 // bench-layers: cmlib
 #include "CustomCode/Common/cmDebugSupport.h"
-#include "platform/kernel32/Environment.h"
-#include "platform/linux/TempDirectory.h"
 
 #include "bench/support/BenchRun.h"
 
@@ -14,19 +12,6 @@
 #include <string>
 
 namespace {
-
-// The log subsystems read their switches from the store during static
-// start-up; this runs first and gives them a private, empty store.
-struct PrivateState {
-    platform::ScopedTempDirectory dir{"bench-trace"};
-    PrivateState()
-    {
-        SetEnvironmentVariableA("BRELVO_REGISTRY", (dir.Path() + "/registry.sqlite").c_str());
-        SetEnvironmentVariableA("BRELVO_LOG_FILE", (dir.Path() + "/logfile").c_str());
-        SetEnvironmentVariableA("BRELVO_RUNTIME_DIR", (dir.Path() + "/runtime").c_str());
-    }
-};
-__attribute__((init_priority(101))) PrivateState g_state;
 
 constexpr DWORD kBenchId = 0x7E9;
 
