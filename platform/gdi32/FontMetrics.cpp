@@ -3,6 +3,7 @@
 #include <fontconfig/fontconfig.h>
 #include <ft2build.h>
 #include FT_FREETYPE_H
+#include FT_TRUETYPE_TABLES_H
 
 #include "platform/kernel32/Environment.h"
 
@@ -148,8 +149,20 @@ bool MeasureFontBaseUnits(const std::string& family, int pixelSize, FontBaseUnit
         }
     }
     units->cx = static_cast<int>((sum / 26 + 1) / 2);
-    const FT_Size_Metrics& m = face->size->metrics;
-    units->cy = static_cast<int>(((m.ascender + 63) >> 6) + ((-m.descender + 63) >> 6));
+    // The character height as Windows gives it for a TrueType face: the
+    // face's Windows ascent and descent (the OS/2 table), each scaled to the
+    // size and rounded to the nearest pixel. FreeType's size metrics round
+    // both up, which makes DejaVu Sans at 11 px 14 high instead of 13 and
+    // every dialog taller than its template says.
+    const FT_Fixed scale = face->size->metrics.y_scale;
+    FT_Long ascent = face->ascender;
+    FT_Long descent = -face->descender;
+    const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face.get(), FT_SFNT_OS2));
+    if (os2 != nullptr && os2->version != 0xFFFF && os2->usWinAscent + os2->usWinDescent > 0) {
+        ascent = os2->usWinAscent;
+        descent = os2->usWinDescent;
+    }
+    units->cy = static_cast<int>(((FT_MulFix(ascent, scale) + 32) >> 6) + ((FT_MulFix(descent, scale) + 32) >> 6));
     return units->cx > 0 && units->cy > 0;
 }
 

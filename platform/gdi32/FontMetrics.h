@@ -13,7 +13,7 @@ namespace platform {
 
 struct FontBaseUnits {
     int cx = 0;  // average width of the letters A-Z and a-z, rounded as Windows does
-    int cy = 0;  // character height: ascent plus descent
+    int cy = 0;  // character height: ascent plus descent, each rounded as Windows does
 };
 
 // The base units of family at pixelSize (em height in pixels); false when no

@@ -41,3 +41,13 @@ TEST(FontMetrics, TheFaceFoundByItsNameIsTheOneFontconfigChooses)
     EXPECT_EQ(fs::canonical(checkedFile), fs::canonical(chosenFile));
     EXPECT_EQ(checked.cx, chosen.cx);
 }
+
+TEST(FontMetrics, TheHeightIsTheWindowsAscentAndDescentEachRounded)
+{
+    // DejaVu Sans: Windows ascent 1901 and descent 483 of 2048 units; at
+    // 11 px they are 10.2 and 2.6, so 10 + 3. Rounding both up, as FreeType's
+    // size metrics do, gives 14 and makes every dialog unit row too tall.
+    platform::FontBaseUnits units;
+    ASSERT_TRUE(platform::MeasureFontBaseUnits("DejaVu Sans", 11, &units));
+    EXPECT_EQ(units.cy, 13);
+}

@@ -30,7 +30,7 @@ int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     FirstPaintExits w;
-    w.resize(argc > 2 ? std::atoi(argv[1]) : 532, argc > 2 ? std::atoi(argv[2]) : 416);
+    w.resize(argc > 2 ? std::atoi(argv[1]) : 532, argc > 2 ? std::atoi(argv[2]) : 413);
     w.show();
     return app.exec() == 0 ? 3 : 4;  // never painted
 }
