@@ -1,5 +1,7 @@
 #include "platform/dbghelp/StackTrace.h"
 
+#include "platform/kernel32/SharedModule.h"
+
 #include <cstdlib>
 #include <cstring>
 #include <cxxabi.h>
@@ -83,6 +85,53 @@ std::string BaseName(const char* path)
     return (slash != nullptr) ? slash + 1 : path;
 }
 
+// elfutils' libdw, loaded the first time a stack is described: a run that
+// writes no stack trace is spared it and the ELF and compression libraries
+// it brings.
+class Libdw {
+public:
+    static const Libdw& Get()
+    {
+        static const Libdw libdw;  // loaded until the process ends
+        return libdw;
+    }
+
+    bool Loaded() const { return m_loaded; }
+
+    decltype(&::dwfl_begin) begin = nullptr;
+    decltype(&::dwfl_end) end = nullptr;
+    decltype(&::dwfl_addrmodule) addrmodule = nullptr;
+    decltype(&::dwfl_module_addrinfo) module_addrinfo = nullptr;
+    decltype(&::dwfl_module_info) module_info = nullptr;
+    decltype(&::dwfl_module_getsrc) module_getsrc = nullptr;
+    decltype(&::dwfl_lineinfo) lineinfo = nullptr;
+    decltype(&::dwfl_report_begin) report_begin = nullptr;
+    decltype(&::dwfl_report_begin_add) report_begin_add = nullptr;
+    decltype(&::dwfl_report_end) report_end = nullptr;
+    decltype(&::dwfl_linux_proc_report) linux_proc_report = nullptr;
+    decltype(&::dwfl_linux_proc_find_elf) linux_proc_find_elf = nullptr;
+    decltype(&::dwfl_standard_find_debuginfo) standard_find_debuginfo = nullptr;
+
+private:
+    Libdw()
+    {
+        m_loaded = m_library.Open("libdw.so.1") && m_library.Resolve(begin, "dwfl_begin") &&
+                   m_library.Resolve(end, "dwfl_end") && m_library.Resolve(addrmodule, "dwfl_addrmodule") &&
+                   m_library.Resolve(module_addrinfo, "dwfl_module_addrinfo") &&
+                   m_library.Resolve(module_info, "dwfl_module_info") &&
+                   m_library.Resolve(module_getsrc, "dwfl_module_getsrc") && m_library.Resolve(lineinfo, "dwfl_lineinfo") &&
+                   m_library.Resolve(report_begin, "dwfl_report_begin") &&
+                   m_library.Resolve(report_begin_add, "dwfl_report_begin_add") &&
+                   m_library.Resolve(report_end, "dwfl_report_end") &&
+                   m_library.Resolve(linux_proc_report, "dwfl_linux_proc_report") &&
+                   m_library.Resolve(linux_proc_find_elf, "dwfl_linux_proc_find_elf") &&
+                   m_library.Resolve(standard_find_debuginfo, "dwfl_standard_find_debuginfo");
+    }
+
+    SharedModule m_library;
+    bool m_loaded = false;
+};
+
 // The symboliser: one libdw session on this process, set up at first use and
 // brought up to date when an address falls outside every known module (a
 // library loaded later). libdw is not thread-safe; the lock serialises use.
@@ -99,10 +148,10 @@ public:
     bool Ready()
     {
         if (m_dwfl == nullptr && !m_failed) {
-            m_dwfl = ::dwfl_begin(&m_callbacks);
+            m_dwfl = m_dw.Loaded() ? m_dw.begin(&m_callbacks) : nullptr;
             if (m_dwfl == nullptr || !Report(false)) {
                 if (m_dwfl != nullptr)
-                    ::dwfl_end(m_dwfl);
+                    m_dw.end(m_dwfl);
                 m_dwfl = nullptr;
                 m_failed = true;
             }
@@ -114,11 +163,11 @@ public:
     {
         // A return address points after the call; its line is the call's.
         const Dwarf_Addr addr = returnAddress ? f.address - 1 : f.address;
-        Dwfl_Module* module = ::dwfl_addrmodule(m_dwfl, addr);
+        Dwfl_Module* module = m_dw.addrmodule(m_dwfl, addr);
         if (module == nullptr && !refreshed) {
             refreshed = true;
             Report(true);
-            module = ::dwfl_addrmodule(m_dwfl, addr);
+            module = m_dw.addrmodule(m_dwfl, addr);
         }
         if (module == nullptr) {
             f.function = "(null)";
@@ -127,20 +176,20 @@ public:
         }
         GElf_Off offset = 0;
         GElf_Sym sym;
-        const char* name = ::dwfl_module_addrinfo(module, addr, &offset, &sym, nullptr, nullptr, nullptr);
+        const char* name = m_dw.module_addrinfo(module, addr, &offset, &sym, nullptr, nullptr, nullptr);
         if (name != nullptr) {
             f.function = Demangled(name);
             f.displacement = static_cast<std::uintptr_t>(f.address - (addr - offset));
         } else {
             Dwarf_Addr start = 0;
-            const char* moduleName = ::dwfl_module_info(module, nullptr, &start, nullptr, nullptr, nullptr,
-                                                        nullptr, nullptr);
+            const char* moduleName =
+                m_dw.module_info(module, nullptr, &start, nullptr, nullptr, nullptr, nullptr, nullptr);
             f.function = BaseName(moduleName);
             f.displacement = static_cast<std::uintptr_t>(f.address - start);
         }
-        if (Dwfl_Line* line = ::dwfl_module_getsrc(module, addr)) {
+        if (Dwfl_Line* line = m_dw.module_getsrc(module, addr)) {
             int lineNo = 0;
-            const char* file = ::dwfl_lineinfo(line, nullptr, &lineNo, nullptr, nullptr, nullptr);
+            const char* file = m_dw.lineinfo(line, nullptr, &lineNo, nullptr, nullptr, nullptr);
             if (file != nullptr) {
                 f.file = file;
                 f.line = lineNo;
@@ -154,17 +203,18 @@ private:
     bool Report(bool add)
     {
         if (add)
-            ::dwfl_report_begin_add(m_dwfl);
+            m_dw.report_begin_add(m_dwfl);
         else
-            ::dwfl_report_begin(m_dwfl);
-        const int rc = ::dwfl_linux_proc_report(m_dwfl, ::getpid());
-        return ::dwfl_report_end(m_dwfl, nullptr, nullptr) == 0 && rc == 0;
+            m_dw.report_begin(m_dwfl);
+        const int rc = m_dw.linux_proc_report(m_dwfl, ::getpid());
+        return m_dw.report_end(m_dwfl, nullptr, nullptr) == 0 && rc == 0;
     }
 
+    const Libdw& m_dw = Libdw::Get();
     char* m_debuginfoPath = nullptr;
     const Dwfl_Callbacks m_callbacks = {
-        &::dwfl_linux_proc_find_elf,
-        &::dwfl_standard_find_debuginfo,
+        m_dw.linux_proc_find_elf,
+        m_dw.standard_find_debuginfo,
         nullptr,
         &m_debuginfoPath,
     };

@@ -2,8 +2,8 @@
 //
 // Frames come from the unwinder of the C++ run-time (the call-frame
 // information every function carries); names, source files and lines from
-// elfutils' libdw reading the DWARF data of the program and of the shared
-// libraries loaded into it. Names are demangled without their parameter lists
+// elfutils' libdw (loaded at the first walk) reading the DWARF data of the
+// program and of the shared libraries loaded into it. Names are demangled without their parameter lists
 // ("CArbiter::FindAndProcessTask").
 #pragma once
 

@@ -6,6 +6,7 @@
 #include FT_TRUETYPE_TABLES_H
 
 #include "platform/kernel32/Environment.h"
+#include "platform/kernel32/SharedModule.h"
 
 #include <cstring>
 #include <filesystem>
@@ -17,28 +18,89 @@ namespace platform {
 
 namespace {
 
+// FreeType and fontconfig, loaded the first time a font is measured: only a
+// run that shows a dialog needs them, and a run that shows none (most runs:
+// nothing is due) does not load them and the five libraries they bring.
+class FontLibraries {
+public:
+    static const FontLibraries& Get()
+    {
+        static const FontLibraries libraries;  // loaded until the process ends
+        return libraries;
+    }
+
+    bool FreeTypeLoaded() const { return m_freeTypeLoaded; }
+    bool FontconfigLoaded() const { return m_fontconfigLoaded; }
+
+    decltype(&FT_Init_FreeType) Init_FreeType = nullptr;
+    decltype(&FT_Done_FreeType) Done_FreeType = nullptr;
+    decltype(&FT_New_Face) New_Face = nullptr;
+    decltype(&FT_Done_Face) Done_Face = nullptr;
+    decltype(&FT_Set_Pixel_Sizes) Set_Pixel_Sizes = nullptr;
+    decltype(&FT_Load_Char) Load_Char = nullptr;
+    decltype(&FT_Get_Sfnt_Table) Get_Sfnt_Table = nullptr;
+    decltype(&FT_MulFix) MulFix = nullptr;
+
+    decltype(&FcInitLoadConfigAndFonts) InitLoadConfigAndFonts = nullptr;
+    decltype(&FcConfigDestroy) ConfigDestroy = nullptr;
+    decltype(&FcNameParse) NameParse = nullptr;
+    decltype(&FcConfigSubstitute) ConfigSubstitute = nullptr;
+    decltype(&FcDefaultSubstitute) DefaultSubstitute = nullptr;
+    decltype(&FcFontMatch) FontMatch = nullptr;
+    decltype(&FcPatternGetString) PatternGetString = nullptr;
+    decltype(&FcPatternDestroy) PatternDestroy = nullptr;
+
+private:
+    FontLibraries()
+    {
+        m_freeTypeLoaded = m_freeType.Open("libfreetype.so.6") && m_freeType.Resolve(Init_FreeType, "FT_Init_FreeType") &&
+                           m_freeType.Resolve(Done_FreeType, "FT_Done_FreeType") &&
+                           m_freeType.Resolve(New_Face, "FT_New_Face") && m_freeType.Resolve(Done_Face, "FT_Done_Face") &&
+                           m_freeType.Resolve(Set_Pixel_Sizes, "FT_Set_Pixel_Sizes") &&
+                           m_freeType.Resolve(Load_Char, "FT_Load_Char") &&
+                           m_freeType.Resolve(Get_Sfnt_Table, "FT_Get_Sfnt_Table") && m_freeType.Resolve(MulFix, "FT_MulFix");
+        m_fontconfigLoaded = m_fontconfig.Open("libfontconfig.so.1") &&
+                             m_fontconfig.Resolve(InitLoadConfigAndFonts, "FcInitLoadConfigAndFonts") &&
+                             m_fontconfig.Resolve(ConfigDestroy, "FcConfigDestroy") &&
+                             m_fontconfig.Resolve(NameParse, "FcNameParse") &&
+                             m_fontconfig.Resolve(ConfigSubstitute, "FcConfigSubstitute") &&
+                             m_fontconfig.Resolve(DefaultSubstitute, "FcDefaultSubstitute") &&
+                             m_fontconfig.Resolve(FontMatch, "FcFontMatch") &&
+                             m_fontconfig.Resolve(PatternGetString, "FcPatternGetString") &&
+                             m_fontconfig.Resolve(PatternDestroy, "FcPatternDestroy");
+    }
+
+    SharedModule m_freeType;
+    SharedModule m_fontconfig;
+    bool m_freeTypeLoaded = false;
+    bool m_fontconfigLoaded = false;
+};
+
 // The file fontconfig matches for the family; empty when none.
 std::string MatchFontFile(const std::string& family)
 {
-    FcConfig* config = FcInitLoadConfigAndFonts();
+    const FontLibraries& fc = FontLibraries::Get();
+    if (!fc.FontconfigLoaded())
+        return {};
+    FcConfig* config = fc.InitLoadConfigAndFonts();
     if (config == nullptr)
         return {};
     std::string file;
-    FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>(family.c_str()));
+    FcPattern* pattern = fc.NameParse(reinterpret_cast<const FcChar8*>(family.c_str()));
     if (pattern != nullptr) {
-        FcConfigSubstitute(config, pattern, FcMatchPattern);
-        FcDefaultSubstitute(pattern);
+        fc.ConfigSubstitute(config, pattern, FcMatchPattern);
+        fc.DefaultSubstitute(pattern);
         FcResult result = FcResultNoMatch;
-        FcPattern* match = FcFontMatch(config, pattern, &result);
+        FcPattern* match = fc.FontMatch(config, pattern, &result);
         if (match != nullptr) {
             FcChar8* path = nullptr;
-            if (FcPatternGetString(match, FC_FILE, 0, &path) == FcResultMatch && path != nullptr)
+            if (fc.PatternGetString(match, FC_FILE, 0, &path) == FcResultMatch && path != nullptr)
                 file = reinterpret_cast<const char*>(path);
-            FcPatternDestroy(match);
+            fc.PatternDestroy(match);
         }
-        FcPatternDestroy(pattern);
+        fc.PatternDestroy(pattern);
     }
-    FcConfigDestroy(config);
+    fc.ConfigDestroy(config);
     return file;
 }
 
@@ -94,10 +156,10 @@ std::string FindFontFileByName(const std::string& family)
 }
 
 struct LibraryCloser {
-    void operator()(FT_Library lib) const { FT_Done_FreeType(lib); }
+    void operator()(FT_Library lib) const { FontLibraries::Get().Done_FreeType(lib); }
 };
 struct FaceCloser {
-    void operator()(FT_Face face) const { FT_Done_Face(face); }
+    void operator()(FT_Face face) const { FontLibraries::Get().Done_Face(face); }
 };
 
 // Whether the face is the family's regular one, as fontconfig would choose it
@@ -116,13 +178,14 @@ bool MeasureFontBaseUnits(const std::string& family, int pixelSize, FontBaseUnit
 {
     if (units == nullptr || pixelSize <= 0)
         return false;
+    const FontLibraries& ft = FontLibraries::Get();
     FT_Library rawLib = nullptr;
-    if (FT_Init_FreeType(&rawLib) != 0)
+    if (!ft.FreeTypeLoaded() || ft.Init_FreeType(&rawLib) != 0)
         return false;
     std::unique_ptr<FT_LibraryRec_, LibraryCloser> lib(rawLib);
     auto open = [&](const std::string& path) -> std::unique_ptr<FT_FaceRec_, FaceCloser> {
         FT_Face rawFace = nullptr;
-        if (path.empty() || FT_New_Face(lib.get(), path.c_str(), 0, &rawFace) != 0)
+        if (path.empty() || ft.New_Face(lib.get(), path.c_str(), 0, &rawFace) != 0)
             return nullptr;
         return std::unique_ptr<FT_FaceRec_, FaceCloser>(rawFace);
     };
@@ -136,14 +199,14 @@ bool MeasureFontBaseUnits(const std::string& family, int pixelSize, FontBaseUnit
         *file = face ? path : std::string();
     if (!face)
         return false;
-    if (FT_Set_Pixel_Sizes(face.get(), 0, static_cast<FT_UInt>(pixelSize)) != 0)
+    if (ft.Set_Pixel_Sizes(face.get(), 0, static_cast<FT_UInt>(pixelSize)) != 0)
         return false;
     // Windows averages the advance widths of the 52 letters and rounds the
     // half-up: (sum / 26 + 1) / 2.
     long sum = 0;
     for (const char* letters : {"ABCDEFGHIJKLMNOPQRSTUVWXYZ", "abcdefghijklmnopqrstuvwxyz"}) {
         for (const char* p = letters; *p != '\0'; ++p) {
-            if (FT_Load_Char(face.get(), static_cast<FT_ULong>(*p), FT_LOAD_DEFAULT) != 0)
+            if (ft.Load_Char(face.get(), static_cast<FT_ULong>(*p), FT_LOAD_DEFAULT) != 0)
                 return false;
             sum += (face->glyph->advance.x + 32) >> 6;
         }
@@ -157,12 +220,12 @@ bool MeasureFontBaseUnits(const std::string& family, int pixelSize, FontBaseUnit
     const FT_Fixed scale = face->size->metrics.y_scale;
     FT_Long ascent = face->ascender;
     FT_Long descent = -face->descender;
-    const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face.get(), FT_SFNT_OS2));
+    const auto* os2 = static_cast<const TT_OS2*>(ft.Get_Sfnt_Table(face.get(), FT_SFNT_OS2));
     if (os2 != nullptr && os2->version != 0xFFFF && os2->usWinAscent + os2->usWinDescent > 0) {
         ascent = os2->usWinAscent;
         descent = os2->usWinDescent;
     }
-    units->cy = static_cast<int>(((FT_MulFix(ascent, scale) + 32) >> 6) + ((FT_MulFix(descent, scale) + 32) >> 6));
+    units->cy = static_cast<int>(((ft.MulFix(ascent, scale) + 32) >> 6) + ((ft.MulFix(descent, scale) + 32) >> 6));
     return units->cx > 0 && units->cy > 0;
 }
 

@@ -12,7 +12,9 @@ bool SharedModule::Open(const std::string& path)
 {
     if (m_handle != nullptr)
         return true;
-    m_handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    // Functions are bound at their first call, except in a module linked to
+    // bind at load (-z now), whose missing functions then fail the load here.
+    m_handle = ::dlopen(path.c_str(), RTLD_LAZY | RTLD_LOCAL);
     if (m_handle == nullptr) {
         const char* why = ::dlerror();
         m_error = why != nullptr ? why : "cannot load " + path;

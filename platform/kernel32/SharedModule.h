@@ -2,6 +2,9 @@
 // (dlopen). The module resolves the program's functions from the program
 // itself, which exports them. A loaded module stays loaded until the process
 // ends: a GUI toolkit leaves exit handlers behind that must stay callable.
+// Functions bind at first call (the libraries a module brings along have far
+// more of them than it uses); a module linked with -z now binds its own at
+// load, so that one missing from the program fails Open.
 #pragma once
 
 #include <string>

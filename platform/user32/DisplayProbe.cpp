@@ -1,33 +1,104 @@
 #include "platform/user32/DisplayProbe.h"
 
+#include "platform/kernel32/SharedModule.h"
+
 #include <wayland-client-core.h>
 #include <xcb/xcb.h>
 
 namespace platform {
 
+namespace {
+
+// The X client library, loaded when a display is first asked about: the
+// toolkit loads it too when it runs on X, and a program that never shows a
+// dialog, or shows it on another platform, does without it.
+class XcbLibrary {
+public:
+    static const XcbLibrary& Get()
+    {
+        static const XcbLibrary library;  // loaded until the process ends
+        return library;
+    }
+
+    bool Loaded() const { return m_loaded; }
+
+    decltype(&::xcb_connect) connect = nullptr;
+    decltype(&::xcb_connection_has_error) connection_has_error = nullptr;
+    decltype(&::xcb_disconnect) disconnect = nullptr;
+
+private:
+    XcbLibrary()
+    {
+        m_loaded = m_library.Open("libxcb.so.1") && m_library.Resolve(connect, "xcb_connect") &&
+                   m_library.Resolve(connection_has_error, "xcb_connection_has_error") &&
+                   m_library.Resolve(disconnect, "xcb_disconnect");
+    }
+
+    SharedModule m_library;
+    bool m_loaded = false;
+};
+
+// The Wayland client library, likewise.
+class WaylandLibrary {
+public:
+    static const WaylandLibrary& Get()
+    {
+        static const WaylandLibrary library;
+        return library;
+    }
+
+    bool Loaded() const { return m_loaded; }
+
+    decltype(&::wl_display_connect) display_connect = nullptr;
+    decltype(&::wl_display_roundtrip) display_roundtrip = nullptr;
+    decltype(&::wl_display_disconnect) display_disconnect = nullptr;
+
+private:
+    WaylandLibrary()
+    {
+        m_loaded = m_library.Open("libwayland-client.so.0") &&
+                   m_library.Resolve(display_connect, "wl_display_connect") &&
+                   m_library.Resolve(display_roundtrip, "wl_display_roundtrip") &&
+                   m_library.Resolve(display_disconnect, "wl_display_disconnect");
+    }
+
+    SharedModule m_library;
+    bool m_loaded = false;
+};
+
+}  // namespace
+
 bool CanReachX11Display(const char* display)
 {
+    const XcbLibrary& xcb = XcbLibrary::Get();
+    if (!xcb.Loaded())
+        return false;
     // xcb_connect never returns null: a failed connection is one in error.
-    xcb_connection_t* c = ::xcb_connect(display, nullptr);
-    const bool ok = ::xcb_connection_has_error(c) == 0;
-    ::xcb_disconnect(c);
+    xcb_connection_t* c = xcb.connect(display, nullptr);
+    const bool ok = xcb.connection_has_error(c) == 0;
+    xcb.disconnect(c);
     return ok;
 }
 
 bool CanReachWaylandDisplay()
 {
-    wl_display* d = ::wl_display_connect(nullptr);
+    const WaylandLibrary& wayland = WaylandLibrary::Get();
+    if (!wayland.Loaded())
+        return false;
+    wl_display* d = wayland.display_connect(nullptr);
     if (d == nullptr)
         return false;
     // The compositor accepted the socket; a round trip shows it talks to us.
-    const bool ok = ::wl_display_roundtrip(d) >= 0;
-    ::wl_display_disconnect(d);
+    const bool ok = wayland.display_roundtrip(d) >= 0;
+    wayland.display_disconnect(d);
     return ok;
 }
 
 bool X11ConnectionBroken(void* connection)
 {
-    return connection != nullptr && ::xcb_connection_has_error(static_cast<xcb_connection_t*>(connection)) != 0;
+    const XcbLibrary& xcb = XcbLibrary::Get();
+    return connection != nullptr && xcb.Loaded() &&
+           xcb.connection_has_error(static_cast<xcb_connection_t*>(connection)) != 0;
 }
 
 }  // namespace platform

@@ -4,8 +4,8 @@
 // toolkit that cannot connect ends the process, so the dialogs ask first; a
 // server that refuses us (no or a wrong authority cookie) counts as none.
 //
-// Built into the GUI module only (platform_display), so that the program
-// itself never loads the X and Wayland client libraries.
+// The X and Wayland client libraries are loaded at the first question, so
+// that a run that shows no dialog never loads them.
 #pragma once
 
 namespace platform {

@@ -113,8 +113,14 @@ CButtonImageSet::CButtonImageSet(std::shared_ptr<const CSkinBitmap> bitmap, COLO
         return;
     const std::uint32_t key = src.pixels[0] & kRgbMask;
     const std::uint32_t behind = Argb(background);
-    // The art has few colours: each is blended once.
-    std::map<std::uint32_t, std::uint32_t> blended;
+    // The art has few colours: each is blended once, and remembered in a
+    // small table indexed by the colour's low bits (a tree costs more per
+    // pixel than the blend it saves).
+    struct Blended {
+        std::uint32_t from = 0;  // opaque colour; 0 (transparent black) never occurs
+        std::uint32_t to = 0;
+    };
+    std::vector<Blended> blended(1024);
     for (int cell = 0; cell < kCells; ++cell) {
         platform::PixelImage& out = m_cells[static_cast<std::size_t>(cell)];
         out.width = cellWidth;
@@ -128,10 +134,11 @@ CButtonImageSet::CButtonImageSet(std::shared_ptr<const CSkinBitmap> bitmap, COLO
                     to = behind;
                     continue;
                 }
-                auto [it, added] = blended.emplace(p, 0u);
-                if (added)
-                    it->second = BlendNeutral(p | 0xFF000000u, background, frameValue);
-                to = it->second;
+                const std::uint32_t opaque = p | 0xFF000000u;
+                Blended& slot = blended[(opaque ^ (opaque >> 10) ^ (opaque >> 20)) & 1023u];
+                if (slot.from != opaque)
+                    slot = {opaque, BlendNeutral(opaque, background, frameValue)};
+                to = slot.to;
             }
         }
     }
