@@ -192,9 +192,9 @@ std::uint32_t DibReader::PaletteColour(unsigned index) const
 
 void DibReader::DecodeRow(const BYTE* src, std::uint32_t* dst, std::uint32_t& alphaSeen) const
 {
-    const bool masked = m_bitCount == 16 || m_compression == Compression::BitFields;
-    for (int x = 0; x < m_width; ++x) {
-        if (masked) {
+    // One loop per form, chosen once per row.
+    if (m_bitCount == 16 || m_compression == Compression::BitFields) {
+        for (int x = 0; x < m_width; ++x) {
             const std::uint32_t px = m_bitCount == 16 ? ReadLe16(src + x * 2) : ReadLe32(src + x * 4);
             std::uint32_t alpha = 0xFF;
             if (!m_alpha.Empty()) {
@@ -203,24 +203,33 @@ void DibReader::DecodeRow(const BYTE* src, std::uint32_t* dst, std::uint32_t& al
             }
             dst[x] = (alpha << 24) | (std::uint32_t{m_red.Value(px)} << 16) | (std::uint32_t{m_green.Value(px)} << 8) |
                      m_blue.Value(px);
-            continue;
         }
-        switch (m_bitCount) {
-        case 32: {
+        return;
+    }
+    switch (m_bitCount) {
+    case 32:
+        for (int x = 0; x < m_width; ++x) {
             const BYTE* p = src + x * 4;
             alphaSeen |= p[3];
             dst[x] = (std::uint32_t{p[3]} << 24) | (std::uint32_t{p[2]} << 16) | (std::uint32_t{p[1]} << 8) | p[0];
-            break;
         }
-        case 24: {
-            const BYTE* p = src + x * 3;
-            dst[x] = kOpaque | (std::uint32_t{p[2]} << 16) | (std::uint32_t{p[1]} << 8) | p[0];
-            break;
-        }
-        case 8: dst[x] = PaletteColour(src[x]); break;
-        case 4: dst[x] = PaletteColour((x % 2 == 0 ? src[x / 2] >> 4 : src[x / 2]) & 0x0F); break;
-        default: dst[x] = PaletteColour((src[x / 8] >> (7 - x % 8)) & 1); break;
-        }
+        break;
+    case 24:
+        for (int x = 0; x < m_width; ++x, src += 3)
+            dst[x] = kOpaque | (std::uint32_t{src[2]} << 16) | (std::uint32_t{src[1]} << 8) | src[0];
+        break;
+    case 8:
+        for (int x = 0; x < m_width; ++x)
+            dst[x] = PaletteColour(src[x]);
+        break;
+    case 4:
+        for (int x = 0; x < m_width; ++x)
+            dst[x] = PaletteColour((x % 2 == 0 ? src[x / 2] >> 4 : src[x / 2]) & 0x0F);
+        break;
+    default:
+        for (int x = 0; x < m_width; ++x)
+            dst[x] = PaletteColour((src[x / 8] >> (7 - x % 8)) & 1);
+        break;
     }
 }
 

@@ -1,5 +1,7 @@
 #include "platform/imaging/JpegDecoder.h"
 
+#include "platform/kernel32/SharedModule.h"
+
 #include <bit>
 #include <csetjmp>
 #include <cstdio>  // jpeglib.h needs FILE and size_t declared first
@@ -12,6 +14,44 @@
 namespace platform {
 
 namespace {
+
+// libjpeg-turbo, loaded at the first JPEG: a run that shows no picture (most
+// runs: nothing is due) does not load it.
+class Libjpeg {
+public:
+    static const Libjpeg& Get()
+    {
+        static const Libjpeg libjpeg;  // loaded until the process ends
+        return libjpeg;
+    }
+
+    bool Loaded() const { return m_loaded; }
+
+    decltype(&::jpeg_std_error) std_error = nullptr;
+    decltype(&::jpeg_CreateDecompress) CreateDecompress = nullptr;
+    decltype(&::jpeg_destroy_decompress) destroy_decompress = nullptr;
+    decltype(&::jpeg_read_header) read_header = nullptr;
+    decltype(&::jpeg_start_decompress) start_decompress = nullptr;
+    decltype(&::jpeg_read_scanlines) read_scanlines = nullptr;
+    decltype(&::jpeg_finish_decompress) finish_decompress = nullptr;
+    decltype(&::jpeg_resync_to_restart) resync_to_restart = nullptr;
+
+private:
+    Libjpeg()
+    {
+        m_loaded = m_library.Open("libjpeg.so.62") && m_library.Resolve(std_error, "jpeg_std_error") &&
+                   m_library.Resolve(CreateDecompress, "jpeg_CreateDecompress") &&
+                   m_library.Resolve(destroy_decompress, "jpeg_destroy_decompress") &&
+                   m_library.Resolve(read_header, "jpeg_read_header") &&
+                   m_library.Resolve(start_decompress, "jpeg_start_decompress") &&
+                   m_library.Resolve(read_scanlines, "jpeg_read_scanlines") &&
+                   m_library.Resolve(finish_decompress, "jpeg_finish_decompress") &&
+                   m_library.Resolve(resync_to_restart, "jpeg_resync_to_restart");
+    }
+
+    SharedModule m_library;
+    bool m_loaded = false;
+};
 
 // A progressive file may repeat scans without end; no real one has this many.
 constexpr int kMaxScans = 1000;
@@ -86,18 +126,19 @@ void CmykRowToPixels(const JSAMPLE* row, int width, std::uint32_t* dst)
 
 // Everything that libjpeg may jump out of. Holds no object with a destructor:
 // the objects it fills live in the caller, so the jump skips nothing that
-// needs cleaning up. jpeg_destroy_decompress is the caller's.
-bool DecodeInto(jpeg_decompress_struct& cinfo, ErrorManager& err, jpeg_source_mgr& src, jpeg_progress_mgr& progress,
-                const BYTE* data, std::size_t size, std::vector<JSAMPLE>& row, DecodedImage& out)
+// needs cleaning up. Destroying the decompressor is the caller's.
+bool DecodeInto(const Libjpeg& jpeg, jpeg_decompress_struct& cinfo, ErrorManager& err, jpeg_source_mgr& src,
+                jpeg_progress_mgr& progress, const BYTE* data, std::size_t size, std::vector<JSAMPLE>& row,
+                DecodedImage& out)
 {
     if (setjmp(err.jump) != 0)
         return false;
-    jpeg_create_decompress(&cinfo);
+    jpeg.CreateDecompress(&cinfo, JPEG_LIB_VERSION, sizeof(jpeg_decompress_struct));
     cinfo.mem->max_memory_to_use = kMaxWorkingMemory;
     src.init_source = InitSource;
     src.fill_input_buffer = FillInputBuffer;
     src.skip_input_data = SkipInputData;
-    src.resync_to_restart = jpeg_resync_to_restart;
+    src.resync_to_restart = jpeg.resync_to_restart;
     src.term_source = TermSource;
     src.next_input_byte = data;
     src.bytes_in_buffer = size;
@@ -105,14 +146,14 @@ bool DecodeInto(jpeg_decompress_struct& cinfo, ErrorManager& err, jpeg_source_mg
     progress.progress_monitor = OnProgress;
     cinfo.progress = &progress;
 
-    if (jpeg_read_header(&cinfo, TRUE) != JPEG_HEADER_OK)
+    if (jpeg.read_header(&cinfo, TRUE) != JPEG_HEADER_OK)
         return false;
     if (!ImageSizeAllowed(cinfo.image_width, cinfo.image_height))
         return false;
     const bool cmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
     // Blue, green, red, 0xFF: on a little-endian machine that is 0xAARRGGBB.
     cinfo.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGRA;
-    jpeg_start_decompress(&cinfo);
+    jpeg.start_decompress(&cinfo);
     if (cinfo.output_components != 4)
         return false;
 
@@ -126,7 +167,7 @@ bool DecodeInto(jpeg_decompress_struct& cinfo, ErrorManager& err, jpeg_source_mg
     out.image.pixels.clear();
     while (cinfo.output_scanline < cinfo.output_height) {
         JSAMPROW rows[1] = {row.data()};
-        if (jpeg_read_scanlines(&cinfo, rows, 1) != 1)
+        if (jpeg.read_scanlines(&cinfo, rows, 1) != 1)
             return false;
         const std::size_t at = out.image.pixels.size();
         out.image.pixels.resize(at + width);
@@ -135,7 +176,7 @@ bool DecodeInto(jpeg_decompress_struct& cinfo, ErrorManager& err, jpeg_source_mg
         else
             std::memcpy(out.image.pixels.data() + at, row.data(), row.size());
     }
-    jpeg_finish_decompress(&cinfo);
+    jpeg.finish_decompress(&cinfo);
     out.x = DensityOf(cinfo, cinfo.X_density);
     out.y = DensityOf(cinfo, cinfo.Y_density);
     return true;
@@ -152,20 +193,21 @@ bool JpegDecoder::Decode(const BYTE* data, std::size_t size, DecodedImage& out)
 {
     static_assert(sizeof(JSAMPLE) == 1, "8-bit samples");
     static_assert(std::endian::native == std::endian::little, "BGRA rows are copied as 0xAARRGGBB words");
-    if (!LooksLikeJpeg(data, size))
+    const Libjpeg& jpeg = Libjpeg::Get();
+    if (!LooksLikeJpeg(data, size) || !jpeg.Loaded())
         return false;
     jpeg_decompress_struct cinfo;
     std::memset(&cinfo, 0, sizeof cinfo);
     ErrorManager err;
-    cinfo.err = jpeg_std_error(&err.pub);
+    cinfo.err = jpeg.std_error(&err.pub);
     err.pub.error_exit = OnError;
     err.pub.emit_message = OnMessage;
     jpeg_source_mgr src{};
     jpeg_progress_mgr progress{};
     std::vector<JSAMPLE> row;
     DecodedImage image;
-    const bool ok = DecodeInto(cinfo, err, src, progress, data, size, row, image);
-    jpeg_destroy_decompress(&cinfo);
+    const bool ok = DecodeInto(jpeg, cinfo, err, src, progress, data, size, row, image);
+    jpeg.destroy_decompress(&cinfo);
     if (ok)
         out = std::move(image);
     return ok;

@@ -103,16 +103,26 @@ std::uint32_t CButtonImageSet::BlendNeutral(std::uint32_t pixel, COLORREF backgr
 }
 
 CButtonImageSet::CButtonImageSet(std::shared_ptr<const CSkinBitmap> bitmap, COLORREF background, DWORD frameValue)
-    : m_bitmap(std::move(bitmap)), m_background(background)
+    : m_bitmap(std::move(bitmap)), m_background(background), m_frameValue(frameValue)
 {
-    if (m_bitmap == nullptr)
-        return;
+}
+
+int CButtonImageSet::CellWidth() const
+{
+    return m_bitmap != nullptr && m_bitmap->Pixels().height > 0 ? m_bitmap->Pixels().width / kCells : 0;
+}
+
+// A cell is keyed and blended when its state is first shown: most buttons
+// are never hot, pressed or disabled.
+const platform::PixelImage& CButtonImageSet::Cell(int cell)
+{
+    platform::PixelImage& out = m_cells[static_cast<std::size_t>(cell)];
+    if (out.width != 0)
+        return out;
     const platform::PixelImage& src = m_bitmap->Pixels();
-    const int cellWidth = src.width / kCells;
-    if (cellWidth <= 0 || src.height <= 0)
-        return;
+    const int cellWidth = CellWidth();
     const std::uint32_t key = src.pixels[0] & kRgbMask;
-    const std::uint32_t behind = Argb(background);
+    const std::uint32_t behind = Argb(m_background);
     // The art has few colours: each is blended once, and remembered in a
     // small table indexed by the colour's low bits (a tree costs more per
     // pixel than the blend it saves).
@@ -121,33 +131,32 @@ CButtonImageSet::CButtonImageSet(std::shared_ptr<const CSkinBitmap> bitmap, COLO
         std::uint32_t to = 0;
     };
     std::vector<Blended> blended(1024);
-    for (int cell = 0; cell < kCells; ++cell) {
-        platform::PixelImage& out = m_cells[static_cast<std::size_t>(cell)];
-        out.width = cellWidth;
-        out.height = src.height;
-        out.pixels.resize(static_cast<std::size_t>(cellWidth) * src.height);
-        for (int y = 0; y < src.height; ++y) {
-            for (int x = 0; x < cellWidth; ++x) {
-                const std::uint32_t p = src.pixels[static_cast<std::size_t>(y) * src.width + cell * cellWidth + x];
-                std::uint32_t& to = out.pixels[static_cast<std::size_t>(y) * cellWidth + x];
-                if ((p & kRgbMask) == key) {
-                    to = behind;
-                    continue;
-                }
-                const std::uint32_t opaque = p | 0xFF000000u;
-                Blended& slot = blended[(opaque ^ (opaque >> 10) ^ (opaque >> 20)) & 1023u];
-                if (slot.from != opaque)
-                    slot = {opaque, BlendNeutral(opaque, background, frameValue)};
-                to = slot.to;
+    out.width = cellWidth;
+    out.height = src.height;
+    out.pixels.resize(static_cast<std::size_t>(cellWidth) * src.height);
+    for (int y = 0; y < src.height; ++y) {
+        const std::uint32_t* in = src.pixels.data() + static_cast<std::size_t>(y) * src.width + cell * cellWidth;
+        std::uint32_t* to = out.pixels.data() + static_cast<std::size_t>(y) * cellWidth;
+        for (int x = 0; x < cellWidth; ++x) {
+            const std::uint32_t p = in[x];
+            if ((p & kRgbMask) == key) {
+                to[x] = behind;
+                continue;
             }
+            const std::uint32_t opaque = p | 0xFF000000u;
+            Blended& slot = blended[(opaque ^ (opaque >> 10) ^ (opaque >> 20)) & 1023u];
+            if (slot.from != opaque)
+                slot = {opaque, BlendNeutral(opaque, m_background, m_frameValue)};
+            to[x] = slot.to;
         }
     }
+    return out;
 }
 
 const platform::PixelImage& CButtonImageSet::Image(ButtonImageState state, int width, int height, double pixelRatio)
 {
     static const platform::PixelImage none;
-    if (m_bitmap == nullptr || m_cells[0].width == 0 || width <= 0 || height <= 0)
+    if (CellWidth() <= 0 || width <= 0 || height <= 0)
         return none;
     const int cell = static_cast<int>(state);
     auto it = m_scaled.find({cell, width, height});
@@ -158,7 +167,7 @@ const platform::PixelImage& CButtonImageSet::Image(ButtonImageState state, int w
         const int edgeTarget = static_cast<int>(std::lround(kEdge * pixelRatio));
         it = m_scaled
                  .emplace(std::array<int, 3>{cell, width, height},
-                          ScaleKeepingEdges(m_cells[static_cast<std::size_t>(cell)], width, height, edgeSource,
+                          ScaleKeepingEdges(Cell(cell), width, height, edgeSource,
                                             edgeSource, edgeTarget, edgeTarget))
                  .first;
     }

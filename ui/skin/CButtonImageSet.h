@@ -36,7 +36,8 @@ public:
     // The edge that keeps its size when a cell is scaled, logical pixels.
     static constexpr int kEdge = 6;
 
-    // The cells of bitmap, keyed and blended towards background.
+    // The cells of bitmap, keyed and blended towards background (each when
+    // first asked for).
     CButtonImageSet(std::shared_ptr<const CSkinBitmap> bitmap, COLORREF background, DWORD frameValue);
 
     COLORREF Background() const { return m_background; }
@@ -52,9 +53,13 @@ public:
     static std::uint32_t BlendNeutral(std::uint32_t pixel, COLORREF background, DWORD frameValue);
 
 private:
+    int CellWidth() const;
+    const platform::PixelImage& Cell(int cell);
+
     std::shared_ptr<const CSkinBitmap> m_bitmap;
     COLORREF m_background;
-    std::array<platform::PixelImage, kCells> m_cells;
+    DWORD m_frameValue;
+    std::array<platform::PixelImage, kCells> m_cells;  // empty until made
     // By state, width and height.
     std::map<std::array<int, 3>, platform::PixelImage> m_scaled;
 };
