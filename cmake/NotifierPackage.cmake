@@ -79,7 +79,10 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION admin)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "adduser, libglib2.0-0, libsystemd0")
+# The libraries loaded at first use are named here: dpkg-shlibdeps sees only
+# the ones the binaries link.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS
+    "adduser, libglib2.0-0, libsystemd0, libdw1, libfontconfig1, libfreetype6, libjpeg62-turbo, libxcb1, libwayland-client0")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${_deb}/postinst ${_deb}/postrm ${_conffiles})
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_STRIP_FILES ON)

@@ -169,7 +169,8 @@ field() { dpkg-deb -f "$deb" "$1"; }
 [ "$(field Version)" = "$version" ] || fail "Version: $(field Version), the project's is $version"
 [ "$(field Architecture)" = "$arch" ] || fail "Architecture: $(field Architecture)"
 depends=$(field Depends)
-for d in libc6 libstdc++6 libsqlite3-0 libqt6widgets6 adduser libglib2.0-0 libsystemd0; do
+for d in libc6 libstdc++6 libsqlite3-0 libqt6widgets6 adduser libglib2.0-0 libsystemd0 libdw1 libfontconfig1 \
+    libfreetype6 libjpeg62-turbo libxcb1 libwayland-client0; do
   tr ',' '\n' <<<"$depends" | sed 's/^ *//; s/ .*//' | grep -qxF "$d" || fail "Depends lacks $d: $depends"
 done
 control=$(dpkg-deb --ctrl-tarfile "$deb" | tar -tvf -)
