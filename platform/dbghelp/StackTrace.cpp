@@ -1,6 +1,6 @@
 #include "platform/dbghelp/StackTrace.h"
 
-#include "platform/kernel32/SharedModule.h"
+#include "platform/kernel32/SystemLibrary.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -88,16 +88,8 @@ std::string BaseName(const char* path)
 // elfutils' libdw, loaded the first time a stack is described: a run that
 // writes no stack trace is spared it and the ELF and compression libraries
 // it brings.
-class Libdw {
+class Libdw : public SystemLibrary<Libdw> {
 public:
-    static const Libdw& Get()
-    {
-        static const Libdw libdw;  // loaded until the process ends
-        return libdw;
-    }
-
-    bool Loaded() const { return m_loaded; }
-
     decltype(&::dwfl_begin) begin = nullptr;
     decltype(&::dwfl_end) end = nullptr;
     decltype(&::dwfl_addrmodule) addrmodule = nullptr;
@@ -113,23 +105,17 @@ public:
     decltype(&::dwfl_standard_find_debuginfo) standard_find_debuginfo = nullptr;
 
 private:
+    friend SystemLibrary<Libdw>;
     Libdw()
     {
-        m_loaded = m_library.Open("libdw.so.1") && m_library.Resolve(begin, "dwfl_begin") &&
-                   m_library.Resolve(end, "dwfl_end") && m_library.Resolve(addrmodule, "dwfl_addrmodule") &&
-                   m_library.Resolve(module_addrinfo, "dwfl_module_addrinfo") &&
-                   m_library.Resolve(module_info, "dwfl_module_info") &&
-                   m_library.Resolve(module_getsrc, "dwfl_module_getsrc") && m_library.Resolve(lineinfo, "dwfl_lineinfo") &&
-                   m_library.Resolve(report_begin, "dwfl_report_begin") &&
-                   m_library.Resolve(report_begin_add, "dwfl_report_begin_add") &&
-                   m_library.Resolve(report_end, "dwfl_report_end") &&
-                   m_library.Resolve(linux_proc_report, "dwfl_linux_proc_report") &&
-                   m_library.Resolve(linux_proc_find_elf, "dwfl_linux_proc_find_elf") &&
-                   m_library.Resolve(standard_find_debuginfo, "dwfl_standard_find_debuginfo");
+        Load("libdw.so.1", Entry(begin, "dwfl_begin"), Entry(end, "dwfl_end"), Entry(addrmodule, "dwfl_addrmodule"),
+             Entry(module_addrinfo, "dwfl_module_addrinfo"), Entry(module_info, "dwfl_module_info"),
+             Entry(module_getsrc, "dwfl_module_getsrc"), Entry(lineinfo, "dwfl_lineinfo"),
+             Entry(report_begin, "dwfl_report_begin"), Entry(report_begin_add, "dwfl_report_begin_add"),
+             Entry(report_end, "dwfl_report_end"), Entry(linux_proc_report, "dwfl_linux_proc_report"),
+             Entry(linux_proc_find_elf, "dwfl_linux_proc_find_elf"),
+             Entry(standard_find_debuginfo, "dwfl_standard_find_debuginfo"));
     }
-
-    SharedModule m_library;
-    bool m_loaded = false;
 };
 
 // The symboliser: one libdw session on this process, set up at first use and

@@ -6,7 +6,7 @@
 #include FT_TRUETYPE_TABLES_H
 
 #include "platform/kernel32/Environment.h"
-#include "platform/kernel32/SharedModule.h"
+#include "platform/kernel32/SystemLibrary.h"
 
 #include <cstring>
 #include <filesystem>
@@ -19,19 +19,9 @@ namespace platform {
 namespace {
 
 // FreeType and fontconfig, loaded the first time a font is measured: only a
-// run that shows a dialog needs them, and a run that shows none (most runs:
-// nothing is due) does not load them and the five libraries they bring.
-class FontLibraries {
+// run that shows a dialog needs them.
+class FreeType : public SystemLibrary<FreeType> {
 public:
-    static const FontLibraries& Get()
-    {
-        static const FontLibraries libraries;  // loaded until the process ends
-        return libraries;
-    }
-
-    bool FreeTypeLoaded() const { return m_freeTypeLoaded; }
-    bool FontconfigLoaded() const { return m_fontconfigLoaded; }
-
     decltype(&FT_Init_FreeType) Init_FreeType = nullptr;
     decltype(&FT_Done_FreeType) Done_FreeType = nullptr;
     decltype(&FT_New_Face) New_Face = nullptr;
@@ -41,6 +31,19 @@ public:
     decltype(&FT_Get_Sfnt_Table) Get_Sfnt_Table = nullptr;
     decltype(&FT_MulFix) MulFix = nullptr;
 
+private:
+    friend SystemLibrary<FreeType>;
+    FreeType()
+    {
+        Load("libfreetype.so.6", Entry(Init_FreeType, "FT_Init_FreeType"), Entry(Done_FreeType, "FT_Done_FreeType"),
+             Entry(New_Face, "FT_New_Face"), Entry(Done_Face, "FT_Done_Face"),
+             Entry(Set_Pixel_Sizes, "FT_Set_Pixel_Sizes"), Entry(Load_Char, "FT_Load_Char"),
+             Entry(Get_Sfnt_Table, "FT_Get_Sfnt_Table"), Entry(MulFix, "FT_MulFix"));
+    }
+};
+
+class Fontconfig : public SystemLibrary<Fontconfig> {
+public:
     decltype(&FcInitLoadConfigAndFonts) InitLoadConfigAndFonts = nullptr;
     decltype(&FcConfigDestroy) ConfigDestroy = nullptr;
     decltype(&FcNameParse) NameParse = nullptr;
@@ -51,36 +54,22 @@ public:
     decltype(&FcPatternDestroy) PatternDestroy = nullptr;
 
 private:
-    FontLibraries()
+    friend SystemLibrary<Fontconfig>;
+    Fontconfig()
     {
-        m_freeTypeLoaded = m_freeType.Open("libfreetype.so.6") && m_freeType.Resolve(Init_FreeType, "FT_Init_FreeType") &&
-                           m_freeType.Resolve(Done_FreeType, "FT_Done_FreeType") &&
-                           m_freeType.Resolve(New_Face, "FT_New_Face") && m_freeType.Resolve(Done_Face, "FT_Done_Face") &&
-                           m_freeType.Resolve(Set_Pixel_Sizes, "FT_Set_Pixel_Sizes") &&
-                           m_freeType.Resolve(Load_Char, "FT_Load_Char") &&
-                           m_freeType.Resolve(Get_Sfnt_Table, "FT_Get_Sfnt_Table") && m_freeType.Resolve(MulFix, "FT_MulFix");
-        m_fontconfigLoaded = m_fontconfig.Open("libfontconfig.so.1") &&
-                             m_fontconfig.Resolve(InitLoadConfigAndFonts, "FcInitLoadConfigAndFonts") &&
-                             m_fontconfig.Resolve(ConfigDestroy, "FcConfigDestroy") &&
-                             m_fontconfig.Resolve(NameParse, "FcNameParse") &&
-                             m_fontconfig.Resolve(ConfigSubstitute, "FcConfigSubstitute") &&
-                             m_fontconfig.Resolve(DefaultSubstitute, "FcDefaultSubstitute") &&
-                             m_fontconfig.Resolve(FontMatch, "FcFontMatch") &&
-                             m_fontconfig.Resolve(PatternGetString, "FcPatternGetString") &&
-                             m_fontconfig.Resolve(PatternDestroy, "FcPatternDestroy");
+        Load("libfontconfig.so.1", Entry(InitLoadConfigAndFonts, "FcInitLoadConfigAndFonts"),
+             Entry(ConfigDestroy, "FcConfigDestroy"), Entry(NameParse, "FcNameParse"),
+             Entry(ConfigSubstitute, "FcConfigSubstitute"), Entry(DefaultSubstitute, "FcDefaultSubstitute"),
+             Entry(FontMatch, "FcFontMatch"), Entry(PatternGetString, "FcPatternGetString"),
+             Entry(PatternDestroy, "FcPatternDestroy"));
     }
-
-    SharedModule m_freeType;
-    SharedModule m_fontconfig;
-    bool m_freeTypeLoaded = false;
-    bool m_fontconfigLoaded = false;
 };
 
 // The file fontconfig matches for the family; empty when none.
 std::string MatchFontFile(const std::string& family)
 {
-    const FontLibraries& fc = FontLibraries::Get();
-    if (!fc.FontconfigLoaded())
+    const Fontconfig& fc = Fontconfig::Get();
+    if (!fc.Loaded())
         return {};
     FcConfig* config = fc.InitLoadConfigAndFonts();
     if (config == nullptr)
@@ -156,10 +145,10 @@ std::string FindFontFileByName(const std::string& family)
 }
 
 struct LibraryCloser {
-    void operator()(FT_Library lib) const { FontLibraries::Get().Done_FreeType(lib); }
+    void operator()(FT_Library lib) const { FreeType::Get().Done_FreeType(lib); }
 };
 struct FaceCloser {
-    void operator()(FT_Face face) const { FontLibraries::Get().Done_Face(face); }
+    void operator()(FT_Face face) const { FreeType::Get().Done_Face(face); }
 };
 
 // Whether the face is the family's regular one, as fontconfig would choose it
@@ -178,9 +167,9 @@ bool MeasureFontBaseUnits(const std::string& family, int pixelSize, FontBaseUnit
 {
     if (units == nullptr || pixelSize <= 0)
         return false;
-    const FontLibraries& ft = FontLibraries::Get();
+    const FreeType& ft = FreeType::Get();
     FT_Library rawLib = nullptr;
-    if (!ft.FreeTypeLoaded() || ft.Init_FreeType(&rawLib) != 0)
+    if (!ft.Loaded() || ft.Init_FreeType(&rawLib) != 0)
         return false;
     std::unique_ptr<FT_LibraryRec_, LibraryCloser> lib(rawLib);
     auto open = [&](const std::string& path) -> std::unique_ptr<FT_FaceRec_, FaceCloser> {

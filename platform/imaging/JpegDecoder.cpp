@@ -1,6 +1,6 @@
 #include "platform/imaging/JpegDecoder.h"
 
-#include "platform/kernel32/SharedModule.h"
+#include "platform/kernel32/SystemLibrary.h"
 
 #include <bit>
 #include <csetjmp>
@@ -17,16 +17,8 @@ namespace {
 
 // libjpeg-turbo, loaded at the first JPEG: a run that shows no picture (most
 // runs: nothing is due) does not load it.
-class Libjpeg {
+class Libjpeg : public SystemLibrary<Libjpeg> {
 public:
-    static const Libjpeg& Get()
-    {
-        static const Libjpeg libjpeg;  // loaded until the process ends
-        return libjpeg;
-    }
-
-    bool Loaded() const { return m_loaded; }
-
     decltype(&::jpeg_std_error) std_error = nullptr;
     decltype(&::jpeg_CreateDecompress) CreateDecompress = nullptr;
     decltype(&::jpeg_destroy_decompress) destroy_decompress = nullptr;
@@ -37,20 +29,14 @@ public:
     decltype(&::jpeg_resync_to_restart) resync_to_restart = nullptr;
 
 private:
+    friend SystemLibrary<Libjpeg>;
     Libjpeg()
     {
-        m_loaded = m_library.Open("libjpeg.so.62") && m_library.Resolve(std_error, "jpeg_std_error") &&
-                   m_library.Resolve(CreateDecompress, "jpeg_CreateDecompress") &&
-                   m_library.Resolve(destroy_decompress, "jpeg_destroy_decompress") &&
-                   m_library.Resolve(read_header, "jpeg_read_header") &&
-                   m_library.Resolve(start_decompress, "jpeg_start_decompress") &&
-                   m_library.Resolve(read_scanlines, "jpeg_read_scanlines") &&
-                   m_library.Resolve(finish_decompress, "jpeg_finish_decompress") &&
-                   m_library.Resolve(resync_to_restart, "jpeg_resync_to_restart");
+        Load("libjpeg.so.62", Entry(std_error, "jpeg_std_error"), Entry(CreateDecompress, "jpeg_CreateDecompress"),
+             Entry(destroy_decompress, "jpeg_destroy_decompress"), Entry(read_header, "jpeg_read_header"),
+             Entry(start_decompress, "jpeg_start_decompress"), Entry(read_scanlines, "jpeg_read_scanlines"),
+             Entry(finish_decompress, "jpeg_finish_decompress"), Entry(resync_to_restart, "jpeg_resync_to_restart"));
     }
-
-    SharedModule m_library;
-    bool m_loaded = false;
 };
 
 // A progressive file may repeat scans without end; no real one has this many.

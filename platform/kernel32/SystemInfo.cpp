@@ -1,7 +1,7 @@
 #include "platform/kernel32/SystemInfo.h"
 
 #include "platform/kernel32/LastError.h"
-#include "platform/kernel32/SharedModule.h"
+#include "platform/kernel32/SystemLibrary.h"
 #include "platform/kernel32/WinError.h"
 
 #include <cstdlib>
@@ -94,34 +94,21 @@ std::string XdgUserDir(const std::string& name)
 namespace {
 
 // sd-login's entries from libsystemd, resolved when a session is first asked about.
-class SdLogin {
+class SdLogin : public SystemLibrary<SdLogin> {
 public:
-    static const SdLogin& Get()
-    {
-        static const SdLogin library;  // stays loaded until the process ends
-        return library;
-    }
-
-    bool Loaded() const { return m_loaded; }
-
     decltype(&sd_pid_get_session) pid_get_session = nullptr;
     decltype(&sd_session_get_seat) session_get_seat = nullptr;
     decltype(&sd_seat_get_active) seat_get_active = nullptr;
     decltype(&sd_session_is_active) session_is_active = nullptr;
 
 private:
+    friend SystemLibrary<SdLogin>;
     SdLogin()
     {
-        if (!m_library.Open("libsystemd.so.0"))
-            return;
-        m_loaded = m_library.Resolve(pid_get_session, "sd_pid_get_session") &&
-                   m_library.Resolve(session_get_seat, "sd_session_get_seat") &&
-                   m_library.Resolve(seat_get_active, "sd_seat_get_active") &&
-                   m_library.Resolve(session_is_active, "sd_session_is_active");
+        Load("libsystemd.so.0", Entry(pid_get_session, "sd_pid_get_session"),
+             Entry(session_get_seat, "sd_session_get_seat"), Entry(seat_get_active, "sd_seat_get_active"),
+             Entry(session_is_active, "sd_session_is_active"));
     }
-
-    SharedModule m_library;
-    bool m_loaded = false;
 };
 
 // A text that sd-login handed out (malloc'ed), taken over.

@@ -1,6 +1,6 @@
 #include "platform/shell/DesktopApplication.h"
 
-#include "platform/kernel32/SharedModule.h"
+#include "platform/kernel32/SystemLibrary.h"
 
 #include <gio/gio.h>
 
@@ -12,16 +12,8 @@ namespace {
 
 // GIO's entries, resolved from the library (and the GLib and GObject
 // libraries it brings) the first time a file is asked about.
-class Gio {
+class Gio : public SystemLibrary<Gio> {
 public:
-    static const Gio& Get()
-    {
-        static const Gio gio;  // the library stays loaded until the process ends
-        return gio;
-    }
-
-    bool Loaded() const { return m_loaded; }
-
     decltype(&g_content_type_guess) content_type_guess = nullptr;
     decltype(&g_app_info_get_default_for_type) app_info_get_default_for_type = nullptr;
     decltype(&g_app_info_launch) app_info_launch = nullptr;
@@ -31,20 +23,14 @@ public:
     decltype(&g_free) free = nullptr;
 
 private:
+    friend SystemLibrary<Gio>;
     Gio()
     {
-        if (!m_library.Open("libgio-2.0.so.0"))
-            return;
-        m_loaded = m_library.Resolve(content_type_guess, "g_content_type_guess") &&
-                   m_library.Resolve(app_info_get_default_for_type, "g_app_info_get_default_for_type") &&
-                   m_library.Resolve(app_info_launch, "g_app_info_launch") &&
-                   m_library.Resolve(file_new_for_path, "g_file_new_for_path") &&
-                   m_library.Resolve(object_unref, "g_object_unref") && m_library.Resolve(error_free, "g_error_free") &&
-                   m_library.Resolve(free, "g_free");
+        Load("libgio-2.0.so.0", Entry(content_type_guess, "g_content_type_guess"),
+             Entry(app_info_get_default_for_type, "g_app_info_get_default_for_type"),
+             Entry(app_info_launch, "g_app_info_launch"), Entry(file_new_for_path, "g_file_new_for_path"),
+             Entry(object_unref, "g_object_unref"), Entry(error_free, "g_error_free"), Entry(free, "g_free"));
     }
-
-    SharedModule m_library;
-    bool m_loaded = false;
 };
 
 // Owners of what GIO hands out.

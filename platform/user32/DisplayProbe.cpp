@@ -1,6 +1,6 @@
 #include "platform/user32/DisplayProbe.h"
 
-#include "platform/kernel32/SharedModule.h"
+#include "platform/kernel32/SystemLibrary.h"
 
 #include <wayland-client-core.h>
 #include <xcb/xcb.h>
@@ -12,58 +12,35 @@ namespace {
 // The X client library, loaded when a display is first asked about: the
 // toolkit loads it too when it runs on X, and a program that never shows a
 // dialog, or shows it on another platform, does without it.
-class XcbLibrary {
+class XcbLibrary : public SystemLibrary<XcbLibrary> {
 public:
-    static const XcbLibrary& Get()
-    {
-        static const XcbLibrary library;  // loaded until the process ends
-        return library;
-    }
-
-    bool Loaded() const { return m_loaded; }
-
     decltype(&::xcb_connect) connect = nullptr;
     decltype(&::xcb_connection_has_error) connection_has_error = nullptr;
     decltype(&::xcb_disconnect) disconnect = nullptr;
 
 private:
+    friend SystemLibrary<XcbLibrary>;
     XcbLibrary()
     {
-        m_loaded = m_library.Open("libxcb.so.1") && m_library.Resolve(connect, "xcb_connect") &&
-                   m_library.Resolve(connection_has_error, "xcb_connection_has_error") &&
-                   m_library.Resolve(disconnect, "xcb_disconnect");
+        Load("libxcb.so.1", Entry(connect, "xcb_connect"), Entry(connection_has_error, "xcb_connection_has_error"),
+             Entry(disconnect, "xcb_disconnect"));
     }
-
-    SharedModule m_library;
-    bool m_loaded = false;
 };
 
 // The Wayland client library, likewise.
-class WaylandLibrary {
+class WaylandLibrary : public SystemLibrary<WaylandLibrary> {
 public:
-    static const WaylandLibrary& Get()
-    {
-        static const WaylandLibrary library;
-        return library;
-    }
-
-    bool Loaded() const { return m_loaded; }
-
     decltype(&::wl_display_connect) display_connect = nullptr;
     decltype(&::wl_display_roundtrip) display_roundtrip = nullptr;
     decltype(&::wl_display_disconnect) display_disconnect = nullptr;
 
 private:
+    friend SystemLibrary<WaylandLibrary>;
     WaylandLibrary()
     {
-        m_loaded = m_library.Open("libwayland-client.so.0") &&
-                   m_library.Resolve(display_connect, "wl_display_connect") &&
-                   m_library.Resolve(display_roundtrip, "wl_display_roundtrip") &&
-                   m_library.Resolve(display_disconnect, "wl_display_disconnect");
+        Load("libwayland-client.so.0", Entry(display_connect, "wl_display_connect"),
+             Entry(display_roundtrip, "wl_display_roundtrip"), Entry(display_disconnect, "wl_display_disconnect"));
     }
-
-    SharedModule m_library;
-    bool m_loaded = false;
 };
 
 }  // namespace
