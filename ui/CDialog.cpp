@@ -93,7 +93,7 @@ bool CDialog::Build()
         return false;
     m_fontPixels = MulDiv(m_template.fontPointSize != 0 ? m_template.fontPointSize : 8, kScreenDpi, 72);
     m_baseUnits = BaseUnitsFor(m_fontPixels);
-    m_font = CFontSpec{kFontFamily, m_fontPixels, 400};
+    m_font = CFontDesc{kFontFamily, m_fontPixels, 400};
     m_style = m_template.style;
     m_caption = m_template.caption;
     m_controls.clear();
@@ -309,7 +309,7 @@ bool CDialog::SetDlgItemBackground(int id, COLORREF colour)
     return true;
 }
 
-bool CDialog::SetDlgItemFont(int id, const CFontSpec* font)
+bool CDialog::SetDlgItemFont(int id, const CFontDesc* font)
 {
     CDialogControl* c = Find(id);
     if (c == nullptr)

@@ -45,7 +45,7 @@ struct CDialogControl {
     std::shared_ptr<const RtfDocument> richText;  // a rich-edit control's content
     bool hasBackground = false;  // EM_SETBKGNDCOLOR was sent
     COLORREF background = 0;
-    const CFontSpec* font = nullptr;  // WM_SETFONT; null: the dialog font
+    const CFontDesc* font = nullptr;  // WM_SETFONT; null: the dialog font
 
     // The window class: "Button", "Edit", "Static", "ListBox", "ScrollBar",
     // "ComboBox" for the predefined atoms, else the template's name.
@@ -96,7 +96,7 @@ public:
     bool SetDlgItemBackground(int id, COLORREF colour);
     // WM_SETFONT: the control's text in that font (which must outlive the
     // dialog), null for the dialog font.
-    bool SetDlgItemFont(int id, const CFontSpec* font);
+    bool SetDlgItemFont(int id, const CFontDesc* font);
     // The outer rectangle, screen coordinates.
     void SetWindowPos(int x, int y, int cx, int cy);
     CDialogRect GetWindowRect() const { return m_window; }
@@ -126,7 +126,7 @@ public:
     const CDialogBaseUnits& BaseUnits() const { return m_baseUnits; }
     int FontPixelSize() const { return m_fontPixels; }
     // The dialog font as the canvas draws it.
-    const CFontSpec& DialogFont() const { return m_font; }
+    const CFontDesc& DialogFont() const { return m_font; }
     const std::vector<CDialogControl>& Controls() const { return m_controls; }
     UINT TemplateId() const { return m_nIDTemplate; }
 
@@ -202,7 +202,7 @@ private:
     bool m_bTemplateGiven = false;
     CDialogBaseUnits m_baseUnits;
     int m_fontPixels = 0;
-    CFontSpec m_font;
+    CFontDesc m_font;
     std::vector<CDialogControl> m_controls;
     std::string m_caption;
     DWORD m_style = 0;

@@ -13,12 +13,12 @@
 
 // A font as the skin asks for it: a family at a pixel height and a weight
 // (400 normal, 700 bold, 800 extra bold).
-struct CFontSpec {
+struct CFontDesc {
     std::string family;
     int pixelHeight = 0;
     int weight = 400;
 
-    bool operator==(const CFontSpec&) const = default;
+    bool operator==(const CFontDesc&) const = default;
 };
 
 struct CTextExtent {
@@ -44,11 +44,11 @@ public:
     // DT_VCENTER (also for wrapped text: the block is centred),
     // DT_WORDBREAK, DT_SINGLELINE, DT_NOPREFIX (without it "&x" underlines x
     // and "&&" is one ampersand) and DT_END_ELLIPSIS.
-    virtual void DrawText(const std::string& utf8, const RECT& r, const CFontSpec& font, COLORREF colour,
+    virtual void DrawText(const std::string& utf8, const RECT& r, const CFontDesc& font, COLORREF colour,
                           UINT format) = 0;
     // The size the text takes in the font, wrapped at width with
     // DT_WORDBREAK; what DrawText would cover.
-    virtual CTextExtent MeasureText(const std::string& utf8, const CFontSpec& font, int width, UINT format) const = 0;
+    virtual CTextExtent MeasureText(const std::string& utf8, const CFontDesc& font, int width, UINT format) const = 0;
     // An icon of the desktop's theme ("dialog-warning" ...) scaled into r.
     virtual void DrawThemeIcon(const std::string& name, const RECT& r) = 0;
 };

@@ -63,7 +63,7 @@ public:
     virtual void WakeUp() = 0;
     // The size text takes in a font (DrawText formats as IDialogCanvas has
     // them; wrapped at width with DT_WORDBREAK).
-    virtual CTextExtent MeasureText(const std::string& utf8, const CFontSpec& font, int width, UINT format) = 0;
+    virtual CTextExtent MeasureText(const std::string& utf8, const CFontDesc& font, int width, UINT format) = 0;
 };
 
 // The entry the toolkit module exports.

@@ -18,7 +18,7 @@
 namespace testsupport {
 
 // The font's metrics on device (null: the screen's).
-inline QFontMetrics Metrics(const CFontSpec& font, const QPaintDevice* device)
+inline QFontMetrics Metrics(const CFontDesc& font, const QPaintDevice* device)
 {
     return device != nullptr ? QFontMetrics(ToQFont(font), device) : QFontMetrics(ToQFont(font));
 }
@@ -32,7 +32,7 @@ inline void ExpectCaptionsFit(const CDappleDialog& dlg, const std::string& what,
         if (!c.visible || c.text.empty() || skin == nullptr)
             continue;
         RECT r{0, 0, c.rect.cx, c.rect.cy};
-        const CFontSpec* font = c.font;
+        const CFontDesc* font = c.font;
         UINT format = 0;
         if (skin->Kind() == SkinControlKind::BitmapButton) {
             r = CDappleBitmapButton::TextRect(c.rect.cx, c.rect.cy);

@@ -113,7 +113,7 @@ void QtPainterDC::DrawImage(const platform::PixelImage& image, const RECT& targe
     m_painter.restore();
 }
 
-void QtPainterDC::DrawText(const std::string& utf8, const RECT& r, const CFontSpec& font, COLORREF colour, UINT format)
+void QtPainterDC::DrawText(const std::string& utf8, const RECT& r, const CFontDesc& font, COLORREF colour, UINT format)
 {
     if (utf8.empty())
         return;
@@ -129,7 +129,7 @@ void QtPainterDC::DrawText(const std::string& utf8, const RECT& r, const CFontSp
     m_painter.restore();
 }
 
-CTextExtent QtPainterDC::MeasureText(const std::string& utf8, const CFontSpec& font, int width, UINT format) const
+CTextExtent QtPainterDC::MeasureText(const std::string& utf8, const CFontDesc& font, int width, UINT format) const
 {
     return MeasureQtText(utf8, font, width, format);
 }

@@ -21,9 +21,9 @@ public:
     void FillEllipse(const RECT& r, COLORREF colour) override;
     void DrawFocusRect(const RECT& r, COLORREF colour) override;
     void DrawImage(const platform::PixelImage& image, const RECT& target) override;
-    void DrawText(const std::string& utf8, const RECT& r, const CFontSpec& font, COLORREF colour,
+    void DrawText(const std::string& utf8, const RECT& r, const CFontDesc& font, COLORREF colour,
                   UINT format) override;
-    CTextExtent MeasureText(const std::string& utf8, const CFontSpec& font, int width, UINT format) const override;
+    CTextExtent MeasureText(const std::string& utf8, const CFontDesc& font, int width, UINT format) const override;
     void DrawThemeIcon(const std::string& name, const RECT& r) override;
 
 private:

@@ -5,12 +5,12 @@
 #include <QFontMetrics>
 #include <QRect>
 
-QFont ToQFont(const CFontSpec& spec)
+QFont ToQFont(const CFontDesc& desc)
 {
-    QFont font(QString::fromStdString(spec.family));
-    font.setPixelSize(spec.pixelHeight > 0 ? spec.pixelHeight : 11);
+    QFont font(QString::fromStdString(desc.family));
+    font.setPixelSize(desc.pixelHeight > 0 ? desc.pixelHeight : 11);
     // Qt's weights run from 100 to 900 as the Windows ones do.
-    font.setWeight(static_cast<QFont::Weight>(spec.weight));
+    font.setWeight(static_cast<QFont::Weight>(desc.weight));
     font.setStyleStrategy(QFont::PreferDefault);
     return font;
 }
@@ -40,7 +40,7 @@ QString ToQString(const std::string& utf8)
     return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
 }
 
-CTextExtent MeasureQtText(const std::string& utf8, const CFontSpec& font, int width, UINT format)
+CTextExtent MeasureQtText(const std::string& utf8, const CFontDesc& font, int width, UINT format)
 {
     const QFontMetrics metrics(ToQFont(font));
     const int flags = ToQtTextFlags(format) & ~(Qt::AlignVCenter | Qt::AlignHCenter | Qt::AlignRight);

@@ -74,7 +74,7 @@ void QtToolkit::WakeUp()
         d->wakeUp();
 }
 
-CTextExtent QtToolkit::MeasureText(const std::string& utf8, const CFontSpec& font, int width, UINT format)
+CTextExtent QtToolkit::MeasureText(const std::string& utf8, const CFontDesc& font, int width, UINT format)
 {
     return m_started ? MeasureQtText(utf8, font, width, format) : CTextExtent{};
 }

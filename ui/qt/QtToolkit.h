@@ -19,7 +19,7 @@ public:
     std::unique_ptr<IDialogView> CreateView(CDialog& dialog, IDialogView* owner) override;
     void RunModalLoop(CDialog& dialog) override;
     void WakeUp() override;
-    CTextExtent MeasureText(const std::string& utf8, const CFontSpec& font, int width, UINT format) override;
+    CTextExtent MeasureText(const std::string& utf8, const CFontDesc& font, int width, UINT format) override;
 
     // Whether a display for Qt's platform plug-in can be reached: offscreen
     // and the other server-less plug-ins always, xcb when the X server

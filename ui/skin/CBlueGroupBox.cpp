@@ -35,7 +35,7 @@ void CBlueGroupBox::Paint(IDialogCanvas& canvas, const CSkinControlState& state)
     canvas.FillRect(RECT{state.cx - 1, top, state.cx, state.cy}, line);
     if (state.text.empty())
         return;
-    const CFontSpec& font = SkinGuiFont();
+    const CFontDesc& font = SkinGuiFont();
     const CTextExtent extent = canvas.MeasureText(state.text, font, state.cx - 16, DT_SINGLELINE);
     const RECT title = MakeRect(8, 0, std::min(extent.cx + 4, state.cx - 16), font.pixelHeight + 4);
     // The title interrupts the frame line on the dialog's colour.

@@ -25,7 +25,7 @@ void CBlueStatic::Paint(IDialogCanvas& canvas, const CSkinControlState& state)
     const bool edge = c != nullptr && (c->exStyle & WS_EX_CLIENTEDGE) != 0;
     const int inset = edge ? 2 : 0;
     const RECT r{inset, inset, state.cx - inset, state.cy - inset};
-    const CFontSpec& font = c != nullptr && c->font != nullptr ? *c->font : SkinGuiFont();
+    const CFontDesc& font = c != nullptr && c->font != nullptr ? *c->font : SkinGuiFont();
     canvas.DrawText(state.text, r, font, SkinColour(state.enabled ? SkinRole::kText : SkinRole::kDisabledText),
                     TextFormat(style));
     if (edge)

@@ -63,7 +63,7 @@ void CDappleBitmapButton::Paint(IDialogCanvas& canvas, const CSkinControlState& 
         ++text.bottom;
     }
     const CDialogControl* c = Control();
-    const CFontSpec& font = c != nullptr && c->font != nullptr ? *c->font : SkinBoldFont();
+    const CFontDesc& font = c != nullptr && c->font != nullptr ? *c->font : SkinBoldFont();
     canvas.DrawText(state.text, text, font,
                     SkinColour(state.enabled ? SkinRole::kButtonText : SkinRole::kDisabledText), kTextFormat);
     if (state.focused)

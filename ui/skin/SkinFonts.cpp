@@ -11,20 +11,20 @@ constexpr int kSkinWeight = 800;
 
 }  // namespace
 
-const CFontSpec& SkinGuiFont()
+const CFontDesc& SkinGuiFont()
 {
-    static const CFontSpec font{CDialog::kFontFamily, MulDiv(kGuiFontPoints, kScreenDpi, 72), 400};
+    static const CFontDesc font{CDialog::kFontFamily, MulDiv(kGuiFontPoints, kScreenDpi, 72), 400};
     return font;
 }
 
-const CFontSpec& SkinBoldFont()
+const CFontDesc& SkinBoldFont()
 {
-    static const CFontSpec font{SkinGuiFont().family, SkinGuiFont().pixelHeight, kSkinWeight};
+    static const CFontDesc font{SkinGuiFont().family, SkinGuiFont().pixelHeight, kSkinWeight};
     return font;
 }
 
-const CFontSpec& SkinLargeBoldFont()
+const CFontDesc& SkinLargeBoldFont()
 {
-    static const CFontSpec font{SkinGuiFont().family, SkinGuiFont().pixelHeight * 7 / 5, kSkinWeight};
+    static const CFontDesc font{SkinGuiFont().family, SkinGuiFont().pixelHeight * 7 / 5, kSkinWeight};
     return font;
 }

@@ -7,6 +7,6 @@
 
 #include "ui/DialogCanvas.h"
 
-const CFontSpec& SkinGuiFont();
-const CFontSpec& SkinBoldFont();
-const CFontSpec& SkinLargeBoldFont();
+const CFontDesc& SkinGuiFont();
+const CFontDesc& SkinBoldFont();
+const CFontDesc& SkinLargeBoldFont();

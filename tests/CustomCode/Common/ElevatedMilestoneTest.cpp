@@ -7,16 +7,15 @@
 // The user is played by nobody through setpriv, so the tests run only as root.
 #include "platform/kernel32/ChildProcess.h"
 #include "platform/kernel32/Environment.h"
+#include "tests/support/Eventually.h"
 #include "tests/support/TestPaths.h"
 
-#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
 #include <string>
 #include <sys/stat.h>
-#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -72,12 +71,10 @@ protected:
         o.stderrFile = Output("err");
         m_listener = platform::ChildProcess();
         ASSERT_EQ(m_listener.Start(argv, o), 0u);
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-        while (Heard().rfind("ready\n", 0) != 0) {
-            ASSERT_FALSE(m_listener.HasExited()) << FileText(Output("err"));
-            ASSERT_LT(std::chrono::steady_clock::now(), deadline) << "the listener's window did not come up";
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
+        const auto ready = [&] { return Heard().rfind("ready\n", 0) == 0; };
+        ASSERT_TRUE(testsupport::Eventually([&] { return ready() || m_listener.HasExited(); }))
+            << "the listener's window did not come up";
+        ASSERT_TRUE(ready()) << FileText(Output("err"));
     }
 
     // What the current listener printed.

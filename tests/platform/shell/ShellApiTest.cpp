@@ -9,16 +9,15 @@
 #include "platform/kernel32/Environment.h"
 #include "platform/linux/TempDirectory.h"
 #include "platform/shell/ShellApi.h"
+#include "tests/support/Eventually.h"
 #include "tests/support/TestPaths.h"
 
-#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
 #include <string>
-#include <thread>
 
 namespace fs = std::filesystem;
 
@@ -102,11 +101,7 @@ TEST_F(ShellApiTest, ThePageOpensInTheDefaultApplicationWhateverItsExecLineRuns)
     EXPECT_EQ(fs::weakly_canonical(program), fs::weakly_canonical(testsupport::BuildPath("brelvo-open")));
     ASSERT_EQ(Open(program, "details.htm"), 0) << Read("opener.err");
     // The viewer runs on its own; its note comes when it has run.
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (Read("viewer.note").empty()) {
-        ASSERT_LT(std::chrono::steady_clock::now(), deadline) << "the viewer did not run";
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
+    ASSERT_TRUE(testsupport::Eventually([&] { return !Read("viewer.note").empty(); })) << "the viewer did not run";
     const std::string pages = Root() + "/pages";
     EXPECT_EQ(Read("viewer.note"), "FOO=1|" + pages + "|" + pages + "/details.htm\n");
 }
