@@ -234,6 +234,13 @@ LONG StoreValue(HKEY hKey, LPCSTR lpValueName, DWORD dwType, const BYTE* lpData,
     return k.store->SetValue(k.id, name, dwType, lpData, cbData);
 }
 
+// The key hKey names and the path of lpSubKey below it.
+LONG ResolvePath(HKEY hKey, LPCSTR lpSubKey, Key& k, std::vector<std::string>& names)
+{
+    const LONG st = Resolve(hKey, k);
+    return st != ERROR_SUCCESS ? st : SplitPath(lpSubKey, names);
+}
+
 }  // namespace
 
 LONG RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD /*ulOptions*/, REGSAM samDesired, PHKEY phkResult)
@@ -286,11 +293,9 @@ LONG RegCreateKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD /*Reserved*/, LPSTR /*lpC
     if (dwOptions & kOptionCreateLink)
         return ERROR_NOT_SUPPORTED;  // the store has no symbolic-link keys
     Key k;
-    LONG st = Resolve(hKey, k);
-    if (st != ERROR_SUCCESS)
-        return st;
     std::vector<std::string> names;
-    if ((st = SplitPath(lpSubKey, names)) != ERROR_SUCCESS)
+    LONG st = ResolvePath(hKey, lpSubKey, k, names);
+    if (st != ERROR_SUCCESS)
         return st;
     if (RefusedForWriting(samDesired, *k.store))
         return ERROR_ACCESS_DENIED;
@@ -423,11 +428,9 @@ LONG RegDeleteKeyA(HKEY hKey, LPCSTR lpSubKey)
     if (lpSubKey == nullptr)
         return ERROR_INVALID_PARAMETER;
     Key k;
-    LONG st = Resolve(hKey, k);
-    if (st != ERROR_SUCCESS)
-        return st;
     std::vector<std::string> names;
-    if ((st = SplitPath(lpSubKey, names)) != ERROR_SUCCESS)
+    LONG st = ResolvePath(hKey, lpSubKey, k, names);
+    if (st != ERROR_SUCCESS)
         return st;
     // As on Windows, the rights of hKey do not matter here; the store
     // refuses when this process may not write it.
@@ -437,11 +440,9 @@ LONG RegDeleteKeyA(HKEY hKey, LPCSTR lpSubKey)
 LONG RegDeleteTreeA(HKEY hKey, LPCSTR lpSubKey)
 {
     Key k;
-    LONG st = Resolve(hKey, k);
-    if (st != ERROR_SUCCESS)
-        return st;
     std::vector<std::string> names;
-    if ((st = SplitPath(lpSubKey, names)) != ERROR_SUCCESS)
+    LONG st = ResolvePath(hKey, lpSubKey, k, names);
+    if (st != ERROR_SUCCESS)
         return st;
     REGSAM needed = DELETE | KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE;
     if (names.empty())

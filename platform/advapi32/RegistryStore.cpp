@@ -499,6 +499,19 @@ Outcome StepKeyExists(RegistryConnection& c, RegistryKeyId key)
     return {rc};
 }
 
+// The outcome of a lookup under key whose step gave rc and no row: a failed
+// step as it is; else missing while the key exists, or what the key's own
+// check says (a key deleted meanwhile).
+Outcome NoRowUnder(RegistryConnection& c, RegistryKeyId key, int rc, LONG missing)
+{
+    if (rc != SqliteResult::Done)
+        return Outcome{rc};
+    Outcome o = StepKeyExists(c, key);
+    if (o.rc == SqliteResult::Ok && o.status == ERROR_SUCCESS)
+        o.status = missing;
+    return o;
+}
+
 // The child's id, or 0 when there is none.
 Outcome StepFindChild(RegistryConnection& c, RegistryKeyId parent, std::string_view folded, RegistryKeyId& out)
 {
@@ -647,13 +660,8 @@ LONG RegistryStore::QueryValue(RegistryKeyId key, std::string_view name, Registr
             ReadValueRow(*s, out, wantData);
             return Outcome{};
         }
-        if (rc != SqliteResult::Done)
-            return Outcome{rc};
         // No such value; the key may be gone altogether.
-        o = StepKeyExists(c, key);
-        if (o.rc == SqliteResult::Ok && o.status == ERROR_SUCCESS)
-            o.status = ERROR_FILE_NOT_FOUND;
-        return o;
+        return NoRowUnder(c, key, rc, ERROR_FILE_NOT_FOUND);
     });
 }
 
@@ -718,12 +726,7 @@ LONG RegistryStore::EnumKey(RegistryKeyId key, DWORD index, std::string& name)
             name = std::string(s->ColumnText(0));
             return Outcome{};
         }
-        if (rc != SqliteResult::Done)
-            return Outcome{rc};
-        o = StepKeyExists(c, key);
-        if (o.rc == SqliteResult::Ok && o.status == ERROR_SUCCESS)
-            o.status = ERROR_NO_MORE_ITEMS;
-        return o;
+        return NoRowUnder(c, key, rc, ERROR_NO_MORE_ITEMS);
     });
 }
 
@@ -743,12 +746,7 @@ LONG RegistryStore::EnumValue(RegistryKeyId key, DWORD index, RegistryValueRecor
             ReadValueRow(*s, out, wantData);
             return Outcome{};
         }
-        if (rc != SqliteResult::Done)
-            return Outcome{rc};
-        o = StepKeyExists(c, key);
-        if (o.rc == SqliteResult::Ok && o.status == ERROR_SUCCESS)
-            o.status = ERROR_NO_MORE_ITEMS;
-        return o;
+        return NoRowUnder(c, key, rc, ERROR_NO_MORE_ITEMS);
     });
 }
 
