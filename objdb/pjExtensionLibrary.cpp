@@ -64,7 +64,9 @@ std::string pjExtensionLibrary::Locate()
 pjExtensionLibrary::pjExtensionLibrary()
 {
     const std::string path = Locate();
-    if (path.empty() || !m_module.Open(path))
+    // Its functions run in the fault's signal handler, where the dynamic
+    // linker must not be entered: everything is bound now.
+    if (path.empty() || !m_module.Open(path, platform::SharedModule::Binding::AtLoad))
         return;
     m_pSealImage = reinterpret_cast<SealImageProc>(m_module.Symbol("SealImage"));
     m_pOtherEntries[0] = m_module.Symbol("BoxImage");

@@ -8,13 +8,11 @@ namespace platform {
 
 SharedModule::~SharedModule() = default;  // never dlclose'd: see the header
 
-bool SharedModule::Open(const std::string& path)
+bool SharedModule::Open(const std::string& path, Binding binding)
 {
     if (m_handle != nullptr)
         return true;
-    // Functions are bound at their first call, except in a module linked to
-    // bind at load (-z now), whose missing functions then fail the load here.
-    m_handle = ::dlopen(path.c_str(), RTLD_LAZY | RTLD_LOCAL);
+    m_handle = ::dlopen(path.c_str(), (binding == Binding::AtLoad ? RTLD_NOW : RTLD_LAZY) | RTLD_LOCAL);
     if (m_handle == nullptr) {
         const char* why = ::dlerror();
         m_error = why != nullptr ? why : "cannot load " + path;

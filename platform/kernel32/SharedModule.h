@@ -4,7 +4,9 @@
 // ends: a GUI toolkit leaves exit handlers behind that must stay callable.
 // Functions bind at first call (the libraries a module brings along have far
 // more of them than it uses); a module linked with -z now binds its own at
-// load, so that one missing from the program fails Open.
+// load, so that one missing from the program fails Open. Code that will run
+// where the dynamic linker must not (a signal handler) is opened with
+// Binding::AtLoad.
 #pragma once
 
 #include <string>
@@ -18,8 +20,10 @@ public:
     SharedModule(const SharedModule&) = delete;
     SharedModule& operator=(const SharedModule&) = delete;
 
+    enum class Binding { AtFirstCall, AtLoad };
+
     // False with Error() telling why.
-    bool Open(const std::string& path);
+    bool Open(const std::string& path, Binding binding = Binding::AtFirstCall);
     // The address of the exported symbol, or null.
     void* Symbol(const char* name) const;
     // Points entry at the exported function of that name; false when there is none.
