@@ -55,6 +55,12 @@ protected:
         fs::create_directories(m_dir);
         ASSERT_EQ(::chown(m_dir.c_str(), 0, kGroup), 0);
         ASSERT_EQ(::chmod(m_dir.c_str(), 02775), 0);
+        // nobody runs a copy beside the store: the build tree may lie in a
+        // folder only root can enter (a checkout in a private temporary folder).
+        m_worker = Scratch("registry_worker");
+        fs::copy_file(kWorker, m_worker, fs::copy_options::overwrite_existing);
+        fs::permissions(m_worker, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                                      fs::perms::others_read | fs::perms::others_exec);
     }
 
     // Starts the worker as who, with umask 077.
@@ -66,7 +72,7 @@ protected:
                     who == Who::Member ? "--groups=" + std::to_string(kGroup) : "--clear-groups"};
         for (const char* a : {"sh", "-c", "umask 077; exec \"$0\" \"$@\""})
             argv.push_back(a);
-        argv.push_back(kWorker);
+        argv.push_back(m_worker);
         argv.insert(argv.end(), args.begin(), args.end());
         platform::ChildProcess::Options o;
         o.environment = {{"BRELVO_REGISTRY", m_store}, {"BRELVO_REGISTRY_READONLY", ""}};
@@ -108,6 +114,7 @@ protected:
 
     fs::path m_dir;
     std::string m_store;
+    std::string m_worker;
 };
 
 TEST_F(RegistrySharedStore, RootAndAMemberWriteInEitherOrderWhoeverMadeTheFiles)
